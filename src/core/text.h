@@ -1,0 +1,34 @@
+#pragma once
+// Text helpers shared by every layer.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+// The empty text stays empty; otherwise the text ends with exactly the "\" it
+// had, or gains one.
+std::string IncludeBackslash(std::string_view path);
+
+// The system's integer conversion: leading blanks, an optional sign, decimal
+// digits or hexadecimal ones after "$", "x", "X", "0x" or "0X", and nothing
+// after them.  Hexadecimal takes the full 32 bits ("$FFFFFFFF" is -1).
+std::optional<int32_t> TryStrToInt(std::string_view text);
+int32_t StrToInt(std::string_view text);  // throws ConvertError
+int32_t StrToIntDef(std::string_view text, int32_t fallback);
+
+// How the ini-file class reads a whole number: a value that starts with "0x"
+// or "0X" is hexadecimal, anything else goes through StrToIntDef.
+int32_t IniValueToInt(std::string_view text, int32_t fallback);
+
+// 32-bit signed arithmetic with overflow checking; throws OverflowError.
+int32_t CheckedAdd(int32_t a, int32_t b);
+int32_t CheckedMultiply(int32_t a, int32_t b);
+
+// Case-insensitive comparison of ASCII letters, as profile files and resource
+// names compare.
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace core
