@@ -1,0 +1,3 @@
+#include "Variable/Variable.h"
+
+InstallerState Installer;

@@ -1,0 +1,95 @@
+#include "ui/application.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "core/errors.h"
+#include "ui/message_dialog.h"
+
+namespace ui {
+
+namespace {
+Application* current = nullptr;
+}
+
+std::string ApplicationTitle(const std::string& executablePath) {
+    std::string name = executablePath.substr(executablePath.find_last_of("\\/") + 1);
+    name = name.substr(0, name.find('.'));
+    for (size_t i = 1; i < name.size(); ++i)
+        if (name[i] >= 'A' && name[i] <= 'Z') name[i] = static_cast<char>(name[i] - 'A' + 'a');
+    return name;
+}
+
+std::string ErrorBoxText(const std::string& message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+    return message;
+}
+
+Application::Application() {
+    current = this;
+    comInitialised_ = SUCCEEDED(::CoInitialize(nullptr));
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+
+    char path[MAX_PATH + 1];
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    title_ = ApplicationTitle(std::string(path, length < sizeof path ? length : 0));
+}
+
+Application::~Application() {
+    if (comInitialised_) ::CoUninitialize();
+    current = nullptr;
+}
+
+Application* Application::Current() { return current; }
+
+bool Application::ProcessOneMessage() {
+    MSG message;
+    if (!::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (message.message == WM_QUIT) {
+        terminated_ = true;
+        return false;
+    }
+    // Dialog navigation (Tab, Enter, Escape) for the top-level window that
+    // holds the focus.
+    HWND root = message.hwnd ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    if (!root || !::IsDialogMessageA(root, &message)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    return true;
+}
+
+void Application::Run() {
+    while (!terminated_) {
+        if (!ProcessOneMessage() && !terminated_) ::WaitMessage();
+    }
+}
+
+void Application::ProcessMessages() {
+    while (!terminated_ && ProcessOneMessage()) {
+    }
+}
+
+void Application::Terminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    ::PostQuitMessage(0);  // also ends a modal box's own loop, if one is open
+}
+
+void Application::HandleException(const std::exception& error) {
+    ShowDialog(DialogRequest{DialogKind::Error, title_, ErrorBoxText(error.what()), DialogButtons::Ok});
+}
+
+void Application::HandleException(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        HandleException(e);
+    } catch (...) {
+        HandleException(core::Error("Erreur inattendue"));
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,121 @@
+#include "ui/message_dialog.h"
+
+#include <windows.h>
+
+#include "ui/application.h"
+#include "win/handle.h"
+
+namespace ui {
+
+namespace {
+
+thread_local ScopedDialogCapture* activeCapture = nullptr;
+
+// The box being opened on this thread; the hook below dresses it when the
+// system activates it.
+struct PendingBox {
+    DialogButtons buttons;
+    win::WindowHook hook;
+};
+thread_local PendingBox* pendingBox = nullptr;
+
+void CentreOnScreen(HWND window) {
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    ::SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK DressMessageBox(int code, WPARAM wParam, LPARAM lParam) {
+    PendingBox* box = pendingBox;
+    if (code == HCBT_ACTIVATE && box) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        switch (box->buttons) {
+        case DialogButtons::Ok: ::SetDlgItemTextA(window, IDOK, "OK"); break;
+        case DialogButtons::Cancel: ::SetDlgItemTextA(window, IDOK, "Annuler"); break;
+        case DialogButtons::YesNo:
+            ::SetDlgItemTextA(window, IDOK, "&Oui");
+            ::SetDlgItemTextA(window, IDCANCEL, "&Non");
+            break;
+        }
+        CentreOnScreen(window);
+        const HHOOK hook = box->hook.get();
+        pendingBox = nullptr;
+        box->hook.reset();
+        return ::CallNextHookEx(hook, code, wParam, lParam);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+UINT IconOf(DialogKind kind) {
+    switch (kind) {
+    case DialogKind::Error: return MB_ICONERROR;
+    case DialogKind::Warning: return MB_ICONWARNING;
+    case DialogKind::Information: return MB_ICONINFORMATION;
+    case DialogKind::Confirmation: return MB_ICONQUESTION;
+    }
+    return 0;
+}
+
+DialogResult ShowMessageBox(const DialogRequest& request) {
+    // "&Oui"/"&Non" sit on OK/Cancel so that Escape and the close box answer
+    // "&Non"; the single "Annuler" sits on OK so that the box has a close box.
+    const UINT buttons = request.buttons == DialogButtons::YesNo ? MB_OKCANCEL : MB_OK;
+    PendingBox box{request.buttons, win::WindowHook()};
+    box.hook.reset(::SetWindowsHookExA(WH_CBT, DressMessageBox, nullptr, ::GetCurrentThreadId()));
+    pendingBox = &box;
+    const int answer = ::MessageBoxA(nullptr, request.text.c_str(), request.title.c_str(),
+                                     buttons | IconOf(request.kind) | MB_TASKMODAL | MB_SETFOREGROUND);
+    pendingBox = nullptr;
+
+    switch (request.buttons) {
+    case DialogButtons::Ok: return DialogResult::Ok;
+    case DialogButtons::Cancel: return DialogResult::Cancel;
+    case DialogButtons::YesNo: return answer == IDOK ? DialogResult::Yes : DialogResult::No;
+    }
+    return DialogResult::Cancel;
+}
+
+}  // namespace
+
+const char* DialogTitle(DialogKind kind) {
+    switch (kind) {
+    case DialogKind::Error: return "Erreur";
+    case DialogKind::Warning: return "Avertissement";
+    case DialogKind::Information: return "Information";
+    case DialogKind::Confirmation: return "Confirmation";
+    }
+    return "";
+}
+
+DialogResult ShowDialog(const DialogRequest& request) {
+    if (ScopedDialogCapture* capture = activeCapture) {
+        capture->requests_.push_back(request);
+        if (capture->answer_) return capture->answer_(request);
+        return request.buttons == DialogButtons::YesNo ? DialogResult::No
+                                                       : (request.buttons == DialogButtons::Ok ? DialogResult::Ok
+                                                                                               : DialogResult::Cancel);
+    }
+    // Once the program is ending, a box closes at once, as if cancelled.
+    if (Application* application = Application::Current(); application && application->Terminated())
+        return request.buttons == DialogButtons::YesNo ? DialogResult::No : DialogResult::Cancel;
+    return ShowMessageBox(request);
+}
+
+DialogResult ShowDialog(DialogKind kind, const std::string& text, DialogButtons buttons) {
+    return ShowDialog(DialogRequest{kind, DialogTitle(kind), text, buttons});
+}
+
+void ShowErrorBox(const std::string& text) { ShowDialog(DialogKind::Error, text, DialogButtons::Cancel); }
+
+ScopedDialogCapture::ScopedDialogCapture(std::function<DialogResult(const DialogRequest&)> answer)
+    : answer_(std::move(answer)), previous_(activeCapture) {
+    activeCapture = this;
+}
+
+ScopedDialogCapture::~ScopedDialogCapture() { activeCapture = previous_; }
+
+}  // namespace ui
