@@ -1,0 +1,181 @@
+#include "test_support.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "win/files.h"
+
+namespace testing_support {
+
+ScratchFolder::ScratchFolder(const std::string& hint) {
+    static int counter = 0;
+    path_ = win::TempFolder() + hint + "_" + std::to_string(::GetCurrentProcessId()) + "_" +
+            std::to_string(++counter) + "\\";
+    RemoveTree(path_);
+    ::CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+void RemoveTree(const std::string& folder) {
+    std::string base = folder;
+    if (!base.empty() && base.back() != '\\') base += '\\';
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((base + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(base + name);
+            } else {
+                ::SetFileAttributesA((base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA((base + name).c_str());
+            }
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryA(base.c_str());
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool CopyFileTo(const std::string& from, const std::string& to) { return ::CopyFileA(from.c_str(), to.c_str(), FALSE); }
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string TestFolder() { return win::ExecutableFolder(); }
+
+namespace {
+
+// The current environment block with extra variables that override it.
+std::string EnvironmentBlock(const std::vector<std::string>& extra) {
+    std::vector<std::string> variables;
+    char* block = ::GetEnvironmentStringsA();
+    for (const char* entry = block; *entry; entry += std::strlen(entry) + 1) variables.emplace_back(entry);
+    ::FreeEnvironmentStringsA(block);
+    for (const std::string& added : extra) {
+        const std::string name = added.substr(0, added.find('=') + 1);
+        std::erase_if(variables, [&](const std::string& v) { return _strnicmp(v.c_str(), name.c_str(), name.size()) == 0; });
+        variables.push_back(added);
+    }
+    std::string result;
+    for (const std::string& v : variables) result += v + '\0';
+    return result + '\0';
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::string& commandLine, const std::vector<std::string>& extraEnvironment) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string command = commandLine;
+    std::string environment = EnvironmentBlock(extraEnvironment);
+    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, environment.data(), nullptr, &startup,
+                         &info)) {
+        process_.reset(info.hProcess);
+        ::CloseHandle(info.hThread);
+        id_ = info.dwProcessId;
+    }
+}
+
+DWORD ChildProcess::WaitForExit(std::chrono::milliseconds timeout) {
+    if (!process_) return STILL_ACTIVE;
+    if (::WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+void ChildProcess::Kill() {
+    if (process_) {
+        ::TerminateProcess(process_.get(), 99);
+        ::WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) Kill();
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && ::IsWindowVisible(window)) search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> WindowsOf(DWORD processId) {
+    WindowSearch search{processId, {}};
+    ::EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForWindow(DWORD processId, const std::string& caption, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        for (HWND window : WindowsOf(processId))
+            if (caption.empty() || WindowText(window) == caption) return window;
+        std::this_thread::sleep_for(50ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return nullptr;
+}
+
+std::string WindowText(HWND window) {
+    char text[4096];
+    const int length = ::GetWindowTextA(window, text, sizeof text);
+    return std::string(text, length > 0 ? length : 0);
+}
+
+std::string ClassName(HWND window) {
+    char name[256];
+    const int length = ::GetClassNameA(window, name, sizeof name);
+    return std::string(name, length > 0 ? length : 0);
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className) {
+    std::vector<HWND> children;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (_stricmp(ClassName(child).c_str(), className.c_str()) == 0) children.push_back(child);
+    return children;
+}
+
+void Click(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
+
+}  // namespace testing_support

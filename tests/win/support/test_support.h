@@ -1,0 +1,70 @@
+#pragma once
+// Helpers for Windows tests: scratch folders, child processes and the
+// windows they show.
+
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "win/handle.h"
+
+namespace testing_support {
+
+using namespace std::chrono_literals;
+
+// A new empty folder under the system's temporary folder, removed with all it
+// holds when the object goes.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& hint = "test");
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& Path() const { return path_; }  // ends with "\"
+
+private:
+    std::string path_;
+};
+
+void RemoveTree(const std::string& folder);
+std::string ReadWholeFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+bool CopyFileTo(const std::string& from, const std::string& to);
+// Names of the files and folders directly inside a folder, sorted.
+std::vector<std::string> ListFolder(const std::string& folder);
+
+// The folder of the running test executable, with its final "\".
+std::string TestFolder();
+
+// A child process started with extra environment variables ("NAME=value").
+class ChildProcess {
+public:
+    ChildProcess(const std::string& commandLine, const std::vector<std::string>& extraEnvironment = {});
+    DWORD Id() const { return id_; }
+    // The exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD WaitForExit(std::chrono::milliseconds timeout = 20s);
+    void Kill();
+    ~ChildProcess();
+
+private:
+    win::KernelHandle process_;
+    DWORD id_ = 0;
+};
+
+// The first visible top-level window of the process whose caption equals
+// `caption` (any caption when empty), waiting up to `timeout`.
+HWND WaitForWindow(DWORD processId, const std::string& caption, std::chrono::milliseconds timeout = 20s);
+// Every visible top-level window of the process.
+std::vector<HWND> WindowsOf(DWORD processId);
+
+std::string WindowText(HWND window);
+std::string ClassName(HWND window);
+// The child controls of a window of the given class, in z-order.
+std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className);
+// Clicks a button the way a user would, through BM_CLICK.
+void Click(HWND button);
+
+}  // namespace testing_support
