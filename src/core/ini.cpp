@@ -50,7 +50,7 @@ IniFile IniFile::Parse(std::string_view bytes) {
         if (line.front() == '[') {
             const size_t close = line.rfind(']');
             if (close != std::string_view::npos && close > 0) {
-                file.sections_.push_back({std::string(line.substr(1, close - 1)), {}});
+                file.sections_.push_back({std::string(Trim(line.substr(1, close - 1))), {}});
                 continue;
             }
             // A header without "]" is read as an ordinary line.

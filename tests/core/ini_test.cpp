@@ -24,9 +24,9 @@ TEST(IniFile, BlanksAroundLinesKeysAndValuesAreDropped) {
     EXPECT_EQ(Read(file, " Setup ", " Nom "), "Korvalix 32");  // names asked for are trimmed too
 }
 
-TEST(IniFile, BlanksInsideTheBracketsBelongToTheName) {
+TEST(IniFile, BlanksInsideTheBracketsAreDropped) {
     auto file = IniFile::Parse("[ Setup ]\nNom=a\n");
-    EXPECT_EQ(Read(file, "Setup", "Nom"), "?");
+    EXPECT_EQ(Read(file, "Setup", "Nom"), "a");
 }
 
 TEST(IniFile, HeaderRunsToTheLastBracket) {
