@@ -1,0 +1,140 @@
+// The real message boxes under Wine: our captions, our titles, centred on the
+// screen, and the answers that Escape and the buttons give.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <future>
+#include <thread>
+
+#include "support/test_support.h"
+#include "ui/application.h"
+#include "ui/message_dialog.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct SeenBox {
+    std::string title;
+    std::string text;
+    std::vector<std::string> buttons;
+    bool centred = false;
+};
+
+// Waits on another thread for the box titled `title`, records it, then acts
+// on it with `act`.
+std::future<SeenBox> WatchForBox(const std::string& title, std::function<void(HWND)> act) {
+    return std::async(std::launch::async, [title, act] {
+        SeenBox seen;
+        HWND box = nullptr;
+        for (int i = 0; i < 200 && !box; ++i) {
+            box = ::FindWindowA("#32770", title.c_str());
+            if (!box) std::this_thread::sleep_for(25ms);
+        }
+        if (!box) return seen;
+        std::this_thread::sleep_for(100ms);  // let the box finish dressing itself
+        seen.title = WindowText(box);
+        char text[1024];
+        const UINT length = ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        seen.text.assign(text, length);
+        for (HWND button : ChildrenOfClass(box, "Button")) seen.buttons.push_back(WindowText(button));
+        RECT rect;
+        ::GetWindowRect(box, &rect);
+        const int centreX = (rect.left + rect.right) / 2, centreY = (rect.top + rect.bottom) / 2;
+        seen.centred = std::abs(centreX - ::GetSystemMetrics(SM_CXSCREEN) / 2) <= 1 &&
+                       std::abs(centreY - ::GetSystemMetrics(SM_CYSCREEN) / 2) <= 1;
+        act(box);
+        return seen;
+    });
+}
+
+void PressButton(HWND box, int id) { ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+TEST(MessageDialog, ErrorBoxHasOneAnnulerButton) {
+    auto watcher = WatchForBox("Erreur", [](HWND box) { PressButton(box, IDOK); });
+    ui::ShowErrorBox("Ligne un\r\rLigne trois");
+    const SeenBox seen = watcher.get();
+    EXPECT_EQ(seen.title, "Erreur");
+    EXPECT_EQ(seen.text, "Ligne un\r\rLigne trois");
+    EXPECT_EQ(seen.buttons, std::vector<std::string>{"Annuler"});
+    EXPECT_TRUE(seen.centred);
+}
+
+TEST(MessageDialog, QuestionAnswersOuiAndNon) {
+    auto yes = WatchForBox("Confirmation", [](HWND box) { PressButton(box, IDOK); });
+    EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Confirmation, "Vraiment ?", ui::DialogButtons::YesNo),
+              ui::DialogResult::Yes);
+    const SeenBox seen = yes.get();
+    EXPECT_EQ(seen.buttons, (std::vector<std::string>{"&Oui", "&Non"}));
+    EXPECT_TRUE(seen.centred);
+
+    auto no = WatchForBox("Confirmation", [](HWND box) { PressButton(box, IDCANCEL); });
+    EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Confirmation, "Vraiment ?", ui::DialogButtons::YesNo),
+              ui::DialogResult::No);
+    no.get();
+}
+
+TEST(MessageDialog, EscapeAnswersNon) {
+    auto escape = WatchForBox("Confirmation", [](HWND box) {
+        ::PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
+        ::PostMessageA(box, WM_KEYUP, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Confirmation, "Vraiment ?", ui::DialogButtons::YesNo),
+              ui::DialogResult::No);
+    escape.get();
+}
+
+TEST(MessageDialog, WarningHasOk) {
+    auto watcher = WatchForBox("Avertissement", [](HWND box) { PressButton(box, IDOK); });
+    EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Warning, "Attention", ui::DialogButtons::Ok), ui::DialogResult::Ok);
+    EXPECT_EQ(watcher.get().buttons, std::vector<std::string>{"OK"});
+}
+
+TEST(MessageDialog, CaptureRecordsInsteadOfShowing) {
+    ui::ScopedDialogCapture capture([](const ui::DialogRequest&) { return ui::DialogResult::Yes; });
+    EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Information, "Fini", ui::DialogButtons::YesNo), ui::DialogResult::Yes);
+    ASSERT_EQ(capture.Requests().size(), 1u);
+    EXPECT_EQ(capture.Requests()[0].title, "Information");
+    EXPECT_EQ(capture.Requests()[0].text, "Fini");
+}
+
+TEST(GeneralErrorHandler, AddsAFinalDotOnlyAfterCharactersThatSortAfterIt) {
+    EXPECT_EQ(ui::ErrorBoxText("Impossible d'\xE9\x63rire dans C:\\x\\setup.log"),
+              "Impossible d'\xE9\x63rire dans C:\\x\\setup.log.");
+    EXPECT_EQ(ui::ErrorBoxText("Termin\xE9"), "Termin\xE9.");  // é sorts after "."
+    EXPECT_EQ(ui::ErrorBoxText("Fini."), "Fini.");
+    EXPECT_EQ(ui::ErrorBoxText("Fini !"), "Fini !");
+    EXPECT_EQ(ui::ErrorBoxText("'x'"), "'x'");
+    EXPECT_EQ(ui::ErrorBoxText("2"), "2.");
+    EXPECT_EQ(ui::ErrorBoxText(""), "");
+}
+
+TEST(GeneralErrorHandler, TitleComesFromTheExecutableName) {
+    EXPECT_EQ(ui::ApplicationTitle("C:\\Downloads\\install.exe"), "install");
+    EXPECT_EQ(ui::ApplicationTitle("C:\\Downloads\\INSTALL.EXE"), "Install");
+    EXPECT_EQ(ui::ApplicationTitle("C:\\a.b\\Setup.Korvalix.exe"), "Setup");
+    EXPECT_EQ(ui::ApplicationTitle("noext"), "noext");
+}
+
+TEST(GeneralErrorHandler, ShowsTheErrorWithTheApplicationTitle) {
+    ui::Application application;
+    ui::ScopedDialogCapture capture;
+    application.HandleException(std::runtime_error("'1b' n'est pas une valeur enti\xE8re correcte"));
+    ASSERT_EQ(capture.Requests().size(), 1u);
+    EXPECT_EQ(capture.Requests()[0].kind, ui::DialogKind::Error);
+    EXPECT_EQ(capture.Requests()[0].title, "dialog_test");
+    EXPECT_EQ(capture.Requests()[0].text, "'1b' n'est pas une valeur enti\xE8re correcte.");
+    EXPECT_EQ(capture.Requests()[0].buttons, ui::DialogButtons::Ok);
+}
+
+TEST(GeneralErrorHandler, BoxesOpenedAfterTerminateCloseAtOnce) {
+    ui::Application application;
+    application.Terminate();
+    EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Confirmation, "?", ui::DialogButtons::YesNo), ui::DialogResult::No);
+    EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Error, "!", ui::DialogButtons::Cancel), ui::DialogResult::Cancel);
+    MSG quit;
+    ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // leave no quit request for later tests
+}
+
+}  // namespace
