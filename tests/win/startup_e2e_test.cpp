@@ -1,0 +1,110 @@
+// install.exe started as a user starts it, with its work folder made to
+// fail in the ways a user's machine can.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "support/test_support.h"
+#include "win/files.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kCaption = "Installation de Korvalix32";
+const char* const kStartUpError =
+    "Param\xE8tres d'installation erron\xE9s,\rou impossible d'\xE9\x63rire dans le dossier temporaire.\r\r"
+    "L'installation ne peut pas continuer.";
+const char* const kAbsentFolder = "TMP=C:\\dossier\\absent\\";
+
+std::string Installer(const std::string& name) { return TestFolder() + name + ".exe"; }
+
+bool HoldsWorkCopy(const std::string& folder) {
+    for (const std::string& name : ListFolder(folder))
+        if (_stricmp(name.c_str(), "SETUP.LST") == 0 || name.rfind("tmpinst", 0) == 0) return true;
+    return false;
+}
+
+// Expects the start-up error box and no other window, answers it, and
+// expects the program to end.
+void ExpectStartUpErrorThenExit(ChildProcess& installer) {
+    HWND box = WaitForWindow(installer.Id(), "Erreur");
+    ASSERT_NE(box, nullptr);
+    char text[1024];
+    const UINT length = ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_EQ(std::string(text, length), kStartUpError);
+    const std::vector<HWND> buttons = ChildrenOfClass(box, "Button");
+    ASSERT_EQ(buttons.size(), 1u);
+    EXPECT_EQ(WindowText(buttons[0]), "Annuler");
+    EXPECT_EQ(WindowsOf(installer.Id()).size(), 1u) << "no wizard window may show";
+    Click(buttons[0]);
+    EXPECT_NE(installer.WaitForExit(), STILL_ACTIVE);
+}
+
+// Expects the installer's main window, closes it and expects the program to
+// end normally.
+void ExpectMainWindowThenClose(ChildProcess& installer, const std::string& workFolder) {
+    HWND main = WaitForWindow(installer.Id(), kCaption);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(win::FileExists(workFolder + "SETUP.LST")) << "the work copy serves the whole run";
+    ::PostMessageA(main, WM_CLOSE, 0, 0);
+    // The wizard may ask before it closes; answer "&Oui" if it does.
+    if (HWND question = WaitForWindow(installer.Id(), "Confirmation", 2s)) ::PostMessageA(question, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(installer.WaitForExit(), 0u);
+    EXPECT_FALSE(HoldsWorkCopy(workFolder));
+}
+
+TEST(StartUpAsAUser, StartsWithTheTemporaryFolderAndCleansUp) {
+    ScratchFolder temp("tmp");
+    ChildProcess installer(Installer("installer_default"), {"TMP=" + temp.Path()});
+    ExpectMainWindowThenClose(installer, temp.Path());
+}
+
+TEST(StartUpAsAUser, AManifestWithoutFilesStartsNormally) {
+    ScratchFolder temp("tmp");
+    ChildProcess installer(Installer("installer_no_files"), {"TMP=" + temp.Path()});
+    ExpectMainWindowThenClose(installer, temp.Path());
+}
+
+TEST(StartUpAsAUser, UnwritableTemporaryFolderFallsBackToTheProgramFolder) {
+    ScratchFolder downloads("downloads");
+    ASSERT_TRUE(CopyFileTo(Installer("installer_default"), downloads.Path() + "install.exe"));
+    ChildProcess installer(downloads.Path() + "install.exe", {kAbsentFolder});
+    ExpectMainWindowThenClose(installer, downloads.Path());
+    EXPECT_EQ(ListFolder(downloads.Path()), std::vector<std::string>{"install.exe"});
+}
+
+TEST(StartUpAsAUser, NeitherFolderWritableGivesTheErrorBoxAndDeletesNothing) {
+    ScratchFolder downloads("downloads");
+    // Root ignores permissions.  A program folder so deep that the program's
+    // own path just fits MAX_PATH leaves no room for any probe file name.
+    std::string deep = downloads.Path();
+    while (deep.size() < 248) {
+        deep += std::string(std::min<size_t>(248 - deep.size() - 1, 40), 'd') + "\\";
+        ASSERT_TRUE(::CreateDirectoryA(deep.c_str(), nullptr)) << deep;
+    }
+    ASSERT_EQ(deep.size(), 248u);
+    ASSERT_TRUE(CopyFileTo(Installer("installer_default"), deep + "install.exe"));
+    const std::vector<std::string> before = ListFolder(deep);
+    ChildProcess installer(deep + "install.exe", {kAbsentFolder});
+    ExpectStartUpErrorThenExit(installer);
+    EXPECT_EQ(ListFolder(deep), before);
+}
+
+TEST(StartUpAsAUser, ManifestWithoutNameGivesTheErrorBoxAndLeavesNoWorkCopy) {
+    ScratchFolder temp("tmp");
+    ChildProcess installer(Installer("installer_no_name"), {"TMP=" + temp.Path()});
+    ExpectStartUpErrorThenExit(installer);
+    EXPECT_TRUE(ListFolder(temp.Path()).empty());
+}
+
+TEST(StartUpAsAUser, ManifestWithoutFileCountGivesTheErrorBox) {
+    ScratchFolder temp("tmp");
+    ChildProcess installer(Installer("installer_no_file_count"), {"TMP=" + temp.Path()});
+    ExpectStartUpErrorThenExit(installer);
+    EXPECT_TRUE(ListFolder(temp.Path()).empty());
+}
+
+}  // namespace
