@@ -70,7 +70,8 @@ bool ForceDirectories(const std::string& path) {
         // "C:" alone is a drive, not a folder to create.
         if (!(parent.size() == 2 && parent[1] == ':') && !ForceDirectories(parent)) return false;
     }
-    return ::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+    // A folder made meanwhile by someone else counts; a file of that name does not.
+    return ::CreateDirectoryA(folder.c_str(), nullptr) || FolderExists(folder);
 }
 
 }  // namespace win

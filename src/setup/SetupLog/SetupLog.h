@@ -1,0 +1,45 @@
+#pragma once
+// The uninstall log setup.log: the inventory from which the separate
+// uninstaller undoes an installation.  Its text is the contract with that
+// program:
+//
+//   [Information]  Attention, Commentaire         fixed texts
+//   [Setup]        Nom, DossierInstall, Desinstall, Run, Fichiers, DossierDemarrage
+//   [Fichier_N]    Nom = full path of one created file or shortcut, N = 1..Fichiers
+//
+// Every call writes through to the file at once.  A refused write raises
+// core::Error "Impossible d'écrire dans <path>".
+
+#include <cstdint>
+#include <string>
+
+#include "win/profile.h"
+
+class TSetupLog {
+public:
+    // Writes the section Information and continues the numbering of an
+    // existing log from its Fichiers value.
+    explicit TSetupLog(const std::string& logPath);
+    // Flushes the platform's cached copy of the file.
+    ~TSetupLog();
+
+    TSetupLog(const TSetupLog&) = delete;
+    TSetupLog& operator=(const TSetupLog&) = delete;
+
+    void SetName(const std::string& name);
+    void SetInstallFolder(const std::string& folder);
+    void SetStartMenuFolder(const std::string& folder);
+    void SetUninstallName(const std::string& name);
+    void SetRunName(const std::string& name);
+    void SetFileCount(int32_t n);
+    // Records one more created item under [Fichier_<count + 1>].
+    void AddFile(const std::string& path);
+
+    int32_t EntryCount() const { return entryCount_; }
+
+private:
+    void Write(const std::string& section, const std::string& key, const std::string& value);
+
+    win::ProfileFile logFile_;
+    int32_t entryCount_ = 0;
+};

@@ -1,0 +1,320 @@
+// The shell and registry routines against Wine's real registry, special
+// folders and shell links.  Each test puts back what it changed, since the
+// cases share one throw-away prefix.
+
+#include "General/Shell.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "win/files.h"
+#include "win/registry.h"
+#include "win/shell.h"
+
+namespace {
+
+const char* const kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char* const kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// Registry access straight through the API, apart from the code under test.
+struct StoredValue {
+    DWORD type = 0;
+    std::string data;  // raw bytes, terminating zero included
+};
+
+std::optional<StoredValue> QueryValue(const std::string& keyPath, const std::string& name) {
+    HKEY key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    StoredValue value;
+    DWORD size = 0;
+    LONG status = ::RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
+        value.data.resize(size);
+        status = ::RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                                    reinterpret_cast<BYTE*>(value.data.data()), &size);
+    }
+    ::RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    return value;
+}
+
+void SetValue(const std::string& keyPath, const std::string& name, DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(::RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    ::RegCloseKey(key);
+}
+
+void SetText(const std::string& keyPath, const std::string& name, const std::string& text, DWORD type = REG_SZ) {
+    SetValue(keyPath, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+void DeleteValue(const std::string& keyPath, const std::string& name) {
+    HKEY key;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    ::RegDeleteValueA(key, name.c_str());
+    ::RegCloseKey(key);
+}
+
+bool KeyExists(const std::string& keyPath) {
+    HKEY key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+void DeleteKey(const std::string& keyPath) { ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str()); }
+
+std::string LinkTarget(const std::string& linkPath) {
+    win::ShellLink link;
+    if (!link.Load(linkPath)) return "(unreadable)";
+    return link.GetPath();
+}
+
+// ---- GetProgramFilesDir -------------------------------------------------
+
+class ProgramFilesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        auto stored = QueryValue(kCurrentVersion, "ProgramFilesDir");
+        ASSERT_TRUE(stored);
+        original_ = *stored;
+    }
+    void TearDown() override {
+        SetValue(kCurrentVersion, "ProgramFilesDir", original_.type, original_.data.data(),
+                 static_cast<DWORD>(original_.data.size()));
+    }
+
+private:
+    StoredValue original_;
+};
+
+TEST_F(ProgramFilesTest, PrefixValueIsReturnedWithoutFinalBackslash) {
+    EXPECT_EQ(GetProgramFilesDir(), "C:\\Program Files");
+}
+
+TEST_F(ProgramFilesTest, ValueIsReturnedAsStored) {
+    SetText(kCurrentVersion, "ProgramFilesDir", "D:\\Programmes\\");
+    EXPECT_EQ(GetProgramFilesDir(), "D:\\Programmes\\");
+
+    // Environment references stay as they are.
+    SetText(kCurrentVersion, "ProgramFilesDir", "%SystemDrive%\\Logiciels", REG_EXPAND_SZ);
+    EXPECT_EQ(GetProgramFilesDir(), "%SystemDrive%\\Logiciels");
+
+    SetText(kCurrentVersion, "ProgramFilesDir", "");
+    EXPECT_EQ(GetProgramFilesDir(), "");
+}
+
+TEST_F(ProgramFilesTest, ValueWithoutTerminatingZeroIsReadWhole) {
+    const std::string text = "E:\\Applications";
+    SetValue(kCurrentVersion, "ProgramFilesDir", REG_SZ, text.data(), static_cast<DWORD>(text.size()));
+    EXPECT_EQ(GetProgramFilesDir(), text);
+}
+
+TEST_F(ProgramFilesTest, MissingValueGivesTheFallback) {
+    SetText(kCurrentVersion, "ProgramFilesDir", "D:\\Ailleurs");
+    DeleteValue(kCurrentVersion, "ProgramFilesDir");
+    EXPECT_EQ(GetProgramFilesDir(), "C:\\Program Files");
+}
+
+TEST_F(ProgramFilesTest, ValueThatIsNoTextRaisesTheRegistryError) {
+    const DWORD number = 42;
+    SetValue(kCurrentVersion, "ProgramFilesDir", REG_DWORD, &number, sizeof number);
+    try {
+        GetProgramFilesDir();
+        FAIL() << "no error raised";
+    } catch (const win::RegistryError& error) {
+        EXPECT_STREQ(error.what(), "Type de donn\xE9" "es incorrect pour 'ProgramFilesDir'");
+    }
+}
+
+// ---- CreateStartMenuGroup -----------------------------------------------
+
+class StartMenuTest : public testing::Test {
+protected:
+    void SetUp() override {
+        common_ = win::SpecialFolderPath(CSIDL_COMMON_PROGRAMS);
+        own_ = win::SpecialFolderPath(CSIDL_PROGRAMS);
+        ASSERT_EQ(common_, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
+        ASSERT_FALSE(own_.empty());
+        ASSERT_NE(own_, common_);
+    }
+    void TearDown() override {
+        for (const std::string& programs : {common_, own_}) {
+            const std::string group = programs + "\\" + kGroup;
+            win::DeleteFileIfPresent(group + "\\lisezmoi.txt");
+            ::RemoveDirectoryA(group.c_str());
+            win::DeleteFileIfPresent(group);
+        }
+    }
+
+    static constexpr const char* kGroup = "Groupe d'essai";
+    std::string common_;
+    std::string own_;
+};
+
+TEST_F(StartMenuTest, GroupIsMadeForAllUsers) {
+    const std::string group = CreateStartMenuGroup(kGroup);
+    EXPECT_EQ(group, common_ + "\\" + kGroup);
+    EXPECT_TRUE(win::FolderExists(group));
+}
+
+TEST_F(StartMenuTest, ExistingGroupIsReturnedUnchanged) {
+    const std::string group = common_ + "\\" + kGroup;
+    ASSERT_TRUE(win::ForceDirectories(group));
+    ASSERT_TRUE(win::CreateEmptyFile(group + "\\lisezmoi.txt"));
+    EXPECT_EQ(CreateStartMenuGroup(kGroup), group);
+    EXPECT_TRUE(win::FileExists(group + "\\lisezmoi.txt"));
+}
+
+TEST_F(StartMenuTest, GroupRefusedForAllUsersGoesToTheUsersOwnPrograms) {
+    // A file of the group's name stands where the folder should go.
+    ASSERT_TRUE(win::CreateEmptyFile(common_ + "\\" + kGroup));
+    const std::string group = CreateStartMenuGroup(kGroup);
+    EXPECT_EQ(group, own_ + "\\" + kGroup);
+    EXPECT_TRUE(win::FolderExists(group));
+    EXPECT_TRUE(win::FileExists(common_ + "\\" + kGroup));
+}
+
+TEST_F(StartMenuTest, GroupRefusedEverywhereGivesEmptyText) {
+    ASSERT_TRUE(win::CreateEmptyFile(common_ + "\\" + kGroup));
+    ASSERT_TRUE(win::CreateEmptyFile(own_ + "\\" + kGroup));
+    EXPECT_EQ(CreateStartMenuGroup(kGroup), "");
+}
+
+TEST_F(StartMenuTest, NestedGroupIsMadeWithItsParents) {
+    const std::string group = CreateStartMenuGroup("Editeur\\Korvalix");
+    EXPECT_EQ(group, common_ + "\\Editeur\\Korvalix");
+    EXPECT_TRUE(win::FolderExists(group));
+    ::RemoveDirectoryA(group.c_str());
+    ::RemoveDirectoryA((common_ + "\\Editeur").c_str());
+}
+
+// ---- CreateShortcut, CreateDesktopShortcut -------------------------------
+
+class ShortcutTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(win::ForceDirectories(kFolder));
+        ASSERT_TRUE(win::CreateEmptyFile(kTarget));
+    }
+
+    static constexpr const char* kFolder = "C:\\Program Files\\Korvalix";
+    static constexpr const char* kTarget = "C:\\Program Files\\Korvalix\\korvalix.exe";
+    win::ComApartment com_;
+};
+
+TEST_F(ShortcutTest, FolderWithoutFinalBackslashGainsOne) {
+    EXPECT_TRUE(CreateShortcut(kTarget, kFolder, "Korvalix"));
+    const std::string link = std::string(kFolder) + "\\Korvalix.lnk";
+    ASSERT_TRUE(win::FileExists(link));
+    EXPECT_EQ(LinkTarget(link), kTarget);
+    win::DeleteFileIfPresent(link);
+}
+
+TEST_F(ShortcutTest, FolderWithFinalBackslashKeepsIt) {
+    EXPECT_TRUE(CreateShortcut(kTarget, std::string(kFolder) + "\\", "Aide de Korvalix"));
+    const std::string link = std::string(kFolder) + "\\Aide de Korvalix.lnk";
+    ASSERT_TRUE(win::FileExists(link));
+    EXPECT_EQ(LinkTarget(link), kTarget);
+    win::DeleteFileIfPresent(link);
+}
+
+TEST_F(ShortcutTest, AccentedNameSurvivesTheWideConversion) {
+    EXPECT_TRUE(CreateShortcut(kTarget, kFolder, "R\xE9sum\xE9"));
+    const std::string link = std::string(kFolder) + "\\R\xE9sum\xE9.lnk";
+    EXPECT_TRUE(win::FileExists(link));
+    win::DeleteFileIfPresent(link);
+}
+
+TEST_F(ShortcutTest, LinkThatCannotBeSavedIsNotReported) {
+    EXPECT_TRUE(CreateShortcut(kTarget, "C:\\Absent\\Dossier", "Korvalix"));
+    EXPECT_FALSE(win::FileExists("C:\\Absent\\Dossier\\Korvalix.lnk"));
+}
+
+TEST_F(ShortcutTest, DesktopShortcutLandsOnTheUsersDesktop) {
+    const std::string desktop = win::SpecialFolderPath(CSIDL_DESKTOP);
+    ASSERT_FALSE(desktop.empty());
+    EXPECT_TRUE(CreateDesktopShortcut(kTarget, "Korvalix"));
+    const std::string link = desktop + "\\Korvalix.lnk";
+    ASSERT_TRUE(win::FileExists(link));
+    EXPECT_EQ(LinkTarget(link), kTarget);
+    win::DeleteFileIfPresent(link);
+}
+
+TEST(ShortcutWithoutCom, RefusedLinkObjectRaisesTheError) {
+    // A thread that never initialised COM: the shell link object is refused.
+    bool raised = false;
+    std::thread([&] {
+        try {
+            CreateShortcut("C:\\a.exe", "C:\\", "a");
+        } catch (const win::ComError& error) {
+            raised = error.Result() == CO_E_NOTINITIALIZED && error.what()[0] != '\0';
+        }
+    }).join();
+    EXPECT_TRUE(raised);
+    EXPECT_FALSE(win::FileExists("C:\\a.lnk"));
+}
+
+// ---- RegisterUninstaller -------------------------------------------------
+
+class UninstallerTest : public testing::Test {
+protected:
+    void TearDown() override { DeleteKey(kKey); }
+    static constexpr const char* kKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvalix";
+};
+
+TEST_F(UninstallerTest, BothValuesAreExactStrings) {
+    RegisterUninstaller("Korvalix", "Korvalix32", "C:\\windows\\uninst_Korvalix.exe",
+                        "C:\\Program Files\\Korvalix\\setup.log");
+    const auto name = QueryValue(kKey, "DisplayName");
+    const auto command = QueryValue(kKey, "UninstallString");
+    ASSERT_TRUE(name && command);
+    EXPECT_EQ(name->type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(name->data, std::string("Korvalix32", 11));  // the size counts the terminating zero
+    EXPECT_EQ(command->type, static_cast<DWORD>(REG_SZ));
+    const std::string expected = "C:\\windows\\uninst_Korvalix.exe \"C:\\Program Files\\Korvalix\\setup.log\"";
+    EXPECT_EQ(command->data, std::string(expected.c_str(), expected.size() + 1));
+}
+
+TEST_F(UninstallerTest, UninstallerPathWithBlanksIsQuoted) {
+    RegisterUninstaller("Korvalix", "Korvalix32", "C:\\Program Files\\Korvalix\\uninst_Korvalix.exe",
+                        "C:\\Program Files\\Korvalix\\setup.log");
+    const auto command = QueryValue(kKey, "UninstallString");
+    ASSERT_TRUE(command);
+    EXPECT_STREQ(command->data.c_str(),
+                 "\"C:\\Program Files\\Korvalix\\uninst_Korvalix.exe\" \"C:\\Program Files\\Korvalix\\setup.log\"");
+}
+
+TEST_F(UninstallerTest, ExistingEntryIsLeftUntouched) {
+    SetText(kKey, "DisplayName", "Ancienne installation");
+    RegisterUninstaller("Korvalix", "Korvalix32", "C:\\windows\\uninst_Korvalix.exe", "D:\\Autre\\setup.log");
+    const auto name = QueryValue(kKey, "DisplayName");
+    ASSERT_TRUE(name);
+    EXPECT_STREQ(name->data.c_str(), "Ancienne installation");
+    EXPECT_FALSE(QueryValue(kKey, "UninstallString"));
+}
+
+TEST_F(UninstallerTest, KeyThatCannotBeCreatedIsSkippedSilently) {
+    // Key names longer than 255 characters are refused by the registry.
+    const std::string name(300, 'K');
+    EXPECT_NO_THROW(RegisterUninstaller(name, "Korvalix32", "C:\\windows\\uninst_Korvalix.exe", "C:\\setup.log"));
+    EXPECT_FALSE(KeyExists(kUninstall + name));
+}
+
+TEST(UninstallCommand, OnlyAPathWithABlankIsQuoted) {
+    EXPECT_EQ(UninstallCommand("C:\\WINDOWS\\uninst_Korvalix.exe", "C:\\Program Files\\Korvalix\\setup.log"),
+              "C:\\WINDOWS\\uninst_Korvalix.exe \"C:\\Program Files\\Korvalix\\setup.log\"");
+    EXPECT_EQ(UninstallCommand("C:\\Mes Programmes\\u.exe", "C:\\setup.log"),
+              "\"C:\\Mes Programmes\\u.exe\" \"C:\\setup.log\"");
+    EXPECT_EQ(UninstallCommand("u.exe", ""), "u.exe \"\"");
+}
+
+}  // namespace
