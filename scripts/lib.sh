@@ -25,7 +25,10 @@ start_xvfb() {
 }
 
 stop_xvfb() {
-  WINEPREFIX="$WINE_ROOT/template" wineserver -k 2>/dev/null || true
+  local prefix
+  for prefix in "$WINE_ROOT"/*/; do
+    [[ -f "$prefix/system.reg" ]] && WINEPREFIX="${prefix%/}" wineserver -k 2>/dev/null || true
+  done
   [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null || true
 }
 
