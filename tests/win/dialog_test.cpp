@@ -28,12 +28,13 @@ std::future<SeenBox> WatchForBox(const std::string& title, std::function<void(HW
     return std::async(std::launch::async, [title, act] {
         SeenBox seen;
         HWND box = nullptr;
-        for (int i = 0; i < 200 && !box; ++i) {
+        // Generous: on a loaded machine Wine may take seconds to show it.
+        for (int i = 0; i < 1200 && !(box && ::IsWindowVisible(box)); ++i) {
             box = ::FindWindowA("#32770", title.c_str());
-            if (!box) std::this_thread::sleep_for(25ms);
+            std::this_thread::sleep_for(25ms);
         }
         if (!box) return seen;
-        std::this_thread::sleep_for(100ms);  // let the box finish dressing itself
+        std::this_thread::sleep_for(200ms);  // the box is dressed when activated; let that finish
         seen.title = WindowText(box);
         char text[1024];
         const UINT length = ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
