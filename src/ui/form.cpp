@@ -131,6 +131,9 @@ void Form::Show() {
         // never receives.
         Showing();
         ::ShowWindow(handle_, first && maximized_ ? SW_SHOWMAXIMIZED : SW_SHOW);
+        // The system may replace the first show command of a process with
+        // the launcher's (STARTUPINFO): a form that starts maximized insists.
+        if (first && maximized_ && !::IsZoomed(handle_)) ::ShowWindow(handle_, SW_SHOWMAXIMIZED);
     }
     ::SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
