@@ -49,7 +49,10 @@ bool Control::Enabled() const { return ::IsWindowEnabled(handle_) != FALSE; }
 void Control::SetEnabled(bool enabled) {
     // A control that loses its enabled state keeps no focus that the keyboard
     // could no longer move.
-    if (!enabled && Focused()) ::SendMessageA(form_.Handle(), WM_NEXTDLGCTL, 0, FALSE);
+    if (!enabled && Focused()) {
+        HWND next = ::GetNextDlgTabItem(form_.Handle(), handle_, FALSE);
+        ::SetFocus(next && next != handle_ ? next : form_.Handle());
+    }
     ::EnableWindow(handle_, enabled);
 }
 

@@ -110,6 +110,14 @@ TEST_F(FormTest, EnterPressesTheDefaultButtonEscapeTheCancelButton) {
     Press(VK_RETURN);
     EXPECT_EQ(log.back(), "Précédent");
 
+    // A button disabled while it has the focus hands the focus on.
+    form->Cancel.SetFocus();
+    form->Cancel.SetEnabled(false);
+    EXPECT_EQ(::GetFocus(), form->Path.Handle());
+    Press(VK_ESCAPE);
+    EXPECT_EQ(log.back(), "Précédent") << "a disabled cancel button is not pressed";
+    form->Cancel.SetEnabled(true);
+
     // A disabled default button is not pressed.
     form->Path.SetFocus();
     form->Forward.SetEnabled(false);
@@ -167,6 +175,20 @@ TEST_F(FormTest, ControlsKeepTheirValuesAndPlaces) {
     ::GetWindowRect(form->Auto.Handle(), &after);
     EXPECT_GT(after.right - after.left, before.right - before.left);
     EXPECT_EQ(form->Auto.Text(), "Version : une ligne bien plus longue");
+}
+
+TEST_F(FormTest, PictureTakesItsBitmapsSize) {
+    ui::Picture picture(form->Group, {.bounds = {24, 68, 10, 10}, .transparentColour = RGB(255, 255, 255)});
+    HDC screen = ::GetDC(nullptr);
+    win::GdiObject bitmap(::CreateCompatibleBitmap(screen, 28, 30));
+    ::ReleaseDC(nullptr, screen);
+    picture.SetBitmap(std::move(bitmap));
+    RECT rect;
+    ::GetWindowRect(picture.Handle(), &rect);
+    EXPECT_EQ(rect.right - rect.left, 28);
+    EXPECT_EQ(rect.bottom - rect.top, 30);
+    form->Show();
+    Pump(100);  // draws without failing
 }
 
 TEST_F(FormTest, TimerTicksThroughTheMessageLoop) {
