@@ -1,7 +1,0 @@
-# CMake generated Testfile for 
-# Source directory: /work/wt/window-layer/tests/core
-# Build directory: /work/wt/window-layer/build/native/tests/core
-# 
-# This file includes the relevant testing commands required for 
-# testing this directory and lists subdirectories to be tested as well.
-include("/work/wt/window-layer/build/native/tests/core/core_test[1]_include.cmake")

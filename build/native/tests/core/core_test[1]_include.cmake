@@ -1,5 +1,0 @@
-if(EXISTS "/work/wt/window-layer/build/native/tests/core/core_test[1]_tests.cmake")
-  include("/work/wt/window-layer/build/native/tests/core/core_test[1]_tests.cmake")
-else()
-  add_test(core_test_NOT_BUILT core_test_NOT_BUILT)
-endif()
