@@ -68,6 +68,15 @@ protected:
             ::Sleep(10);
         }
     }
+    // Makes the form the active window, as a click would; activation goes
+    // through the X server under Wine, so wait for it.
+    void Activate() {
+        for (int i = 0; i < 30 && ::GetActiveWindow() != form->Handle(); ++i) {
+            ::SetForegroundWindow(form->Handle());
+            Pump(100);
+        }
+        ASSERT_EQ(::GetActiveWindow(), form->Handle());
+    }
     // A key as the keyboard would deliver it to the focused control, through
     // the application's message loop.
     void Press(WORD key) {
@@ -98,8 +107,7 @@ TEST_F(FormTest, EventsRunInOrderAndShowOnlyFromHidden) {
 
 TEST_F(FormTest, EnterPressesTheDefaultButtonEscapeTheCancelButton) {
     form->Show();
-    ::SetForegroundWindow(form->Handle());
-    Pump();
+    Activate();
     ASSERT_EQ(::GetFocus(), form->Path.Handle()) << "the first tab stop gets the focus";
     Press(VK_RETURN);
     Press(VK_ESCAPE);
@@ -128,8 +136,7 @@ TEST_F(FormTest, EnterPressesTheDefaultButtonEscapeTheCancelButton) {
 
 TEST_F(FormTest, TabFollowsCreationOrderAndFocusComesBack) {
     form->Show();
-    ::SetForegroundWindow(form->Handle());
-    Pump();
+    Activate();
     std::vector<HWND> order{::GetFocus()};
     for (int i = 0; i < 5; ++i) {
         Press(VK_TAB);
@@ -144,8 +151,7 @@ TEST_F(FormTest, TabFollowsCreationOrderAndFocusComesBack) {
                                    nullptr, nullptr, nullptr);
     ::SetActiveWindow(other);
     Pump();
-    ::SetActiveWindow(form->Handle());
-    Pump();
+    Activate();
     EXPECT_EQ(::GetFocus(), form->Cancel.Handle());
     ::DestroyWindow(other);
 }
