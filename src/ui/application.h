@@ -7,6 +7,8 @@
 
 namespace ui {
 
+class Form;
+
 class Application {
 public:
     Application();  // initialises COM (single-threaded apartment) and the common controls
@@ -30,6 +32,11 @@ public:
     void HandleException(const std::exception& error);
     void HandleException(std::exception_ptr error);
 
+    // The first form created becomes the main form: closing it ends the
+    // program.
+    Form* MainForm() const { return mainForm_; }
+    void SetMainForm(Form* form) { mainForm_ = form; }
+
     // The executable's file name up to its first ".", every character after
     // the first in lower case: "install" for install.exe.
     const std::string& Title() const { return title_; }
@@ -40,6 +47,7 @@ private:
     std::string title_;
     bool terminated_ = false;
     bool comInitialised_ = false;
+    Form* mainForm_ = nullptr;
 };
 
 // The text the general error handler shows for a message.

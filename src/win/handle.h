@@ -66,6 +66,13 @@ struct GdiObjectTraits {
 };
 using GdiObject = UniqueHandle<GdiObjectTraits>;  // fonts, brushes, bitmaps
 
+struct MemoryDcTraits {
+    using Value = HDC;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value value) { ::DeleteDC(value); }
+};
+using MemoryDc = UniqueHandle<MemoryDcTraits>;  // CreateCompatibleDC results
+
 struct WindowHookTraits {
     using Value = HHOOK;
     static Value Invalid() { return nullptr; }

@@ -1,42 +1,19 @@
 #include "install/MainWindows.h"
 
-#include "General/WorkDir.h"
-#include "Variable/Variable.h"
-#include "ui/application.h"
-#include "win/files.h"
-
-namespace {
-const char* const kClassName = "InstallMainWindow";
-}
-
-LRESULT CALLBACK MainWindows::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CLOSE:
-        ui::Application::Current()->Terminate();
-        return 0;
-    case WM_DESTROY:
-        win::DeleteFileIfPresent(Installer.WorkDir + kSetupListName);
-        return 0;
-    }
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
 MainWindows::MainWindows() {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kClassName;
-    ::RegisterClassA(&windowClass);
-
-    const std::string caption = "Installation de " + Installer.AppName;
-    main_ = ::CreateWindowExA(0, kClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, windowClass.hInstance, nullptr);
-    ::ShowWindow(main_, SW_SHOWMAXIMIZED);
-    ::UpdateWindow(main_);
+    setupForm_ = ui::CreateForm<TSetupForm>();
+    SetupForm = setupForm_.get();
+    form1_ = ui::CreateForm<TStandInPage>();
+    Form1 = form1_.get();
 }
 
 MainWindows::~MainWindows() {
-    if (main_) ::DestroyWindow(main_);
+    // Each reference is cleared before its window goes, so that nothing
+    // reaches a page being destroyed.
+    Form1 = nullptr;
+    form1_.reset();
+    SetupForm = nullptr;
+    setupForm_.reset();
 }
+
+void MainWindows::Show() { setupForm_->Show(); }

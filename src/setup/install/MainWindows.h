@@ -1,21 +1,27 @@
 #pragma once
 // The program's windows, created after a successful start-up and destroyed
-// in reverse order of creation when the message loop ends.
-//
-// Until the wizard pages exist, one plain main window stands in for them: it
-// carries the installer's caption, ends the program when closed and removes
-// the work copy of the manifest when it is destroyed.
+// in reverse order of creation when the message loop has ended: the pages
+// first, the background window last, whose destruction removes the work copy
+// of the manifest.  The owner destroys them before the installer state is
+// released.
 
-#include <windows.h>
+#include "SetupFrm/SetupFrm.h"
+#include "install/StandInPage.h"
+#include "ui/form.h"
 
 class MainWindows {
 public:
+    // Creates the background window (the main window), then the pages, and
+    // sets the process-wide references.
     MainWindows();
     ~MainWindows();
     MainWindows(const MainWindows&) = delete;
     MainWindows& operator=(const MainWindows&) = delete;
 
+    // Shows the main window, as the message loop starts; it shows page 1.
+    void Show();
+
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND main_ = nullptr;
+    ui::FormPtr<TSetupForm> setupForm_;
+    ui::FormPtr<TStandInPage> form1_;
 };

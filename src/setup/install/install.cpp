@@ -16,6 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The windows live until the loop ends and are destroyed in reverse
     // order of creation, before the installer state is released.
     MainWindows windows;
+    windows.Show();
     application.Run();
     return 0;
 }
