@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "ui/message_dialog.h"
+#include "win/system_library.h"
 
 namespace ui {
 
@@ -29,8 +30,15 @@ std::string ErrorBoxText(const std::string& message) {
 Application::Application() {
     current = this;
     comInitialised_ = SUCCEEDED(::CoInitialize(nullptr));
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
+    // comctl32 is no KnownDLL: imported, it would be looked for beside the
+    // program before the start-up restricts the DLL search, and as it starts
+    // it loads uxtheme the same way.  Loaded here, both come from the system.
+    commonControls_ = win::LoadSystemLibraryByName("comctl32.dll");
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (auto init = win::GetFunction<InitFn>(commonControls_, "InitCommonControlsEx")) {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+        init(&controls);
+    }
 
     char path[MAX_PATH + 1];
     const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);

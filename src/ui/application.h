@@ -5,6 +5,8 @@
 #include <exception>
 #include <string>
 
+#include "win/handle.h"
+
 namespace ui {
 
 class Form;
@@ -46,6 +48,7 @@ private:
 
     std::string title_;
     bool terminated_ = false;
+    win::Module commonControls_;  // holds the classes of the controls
     bool comInitialised_ = false;
     Form* mainForm_ = nullptr;
 };

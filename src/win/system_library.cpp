@@ -22,4 +22,10 @@ Module LoadSystemLibrary(const char* fileName) {
     return Module(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
+Module LoadSystemLibraryByName(const char* fileName) {
+    if (HMODULE module = ::LoadLibraryExA(fileName, nullptr, 0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */))
+        return Module(module);
+    return LoadSystemLibrary(fileName);
+}
+
 }  // namespace win

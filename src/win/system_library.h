@@ -15,6 +15,12 @@ void RestrictDllSearchToSystemFolder();
 
 Module LoadSystemLibrary(const char* fileName);
 
+// By name, looked for in the system folder only (it and the DLLs it pulls
+// in), so that an application manifest can still redirect the name to a
+// side-by-side copy such as common controls 6.  On systems without that
+// search flag, by full path.
+Module LoadSystemLibraryByName(const char* fileName);
+
 // The named export cast to the function type F, or null.
 template <typename F>
 F GetFunction(const Module& module, const char* name) {
