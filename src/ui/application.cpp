@@ -33,6 +33,9 @@ Application::Application() {
     // comctl32 is no KnownDLL: imported, it would be looked for beside the
     // program before the start-up restricts the DLL search, and as it starts
     // it loads uxtheme the same way.  Loaded here, both come from the system.
+    // Some comctl32 builds import msimg32, another non-KnownDLL; loaded first
+    // by full path, the import finds it already there.
+    imageBlending_ = win::LoadSystemLibrary("msimg32.dll");
     commonControls_ = win::LoadSystemLibraryByName("comctl32.dll");
     using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     if (auto init = win::GetFunction<InitFn>(commonControls_, "InitCommonControlsEx")) {

@@ -48,6 +48,7 @@ private:
 
     std::string title_;
     bool terminated_ = false;
+    win::Module imageBlending_;   // msimg32, a dependency of some common-controls builds
     win::Module commonControls_;  // holds the classes of the controls
     bool comInitialised_ = false;
     Form* mainForm_ = nullptr;

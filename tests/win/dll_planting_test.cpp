@@ -122,10 +122,10 @@ TEST(DllPlanting, TheInstallerLoadsNoDllFromItsFolder) {
 
     // A planted DLL that lacks what the installer needs may stop it before
     // its window shows; the markers still tell which one was loaded.
-    if (HWND main = WaitForWindow(installer.Id(), "Installation de Korvalix32")) {
+    if (HWND main = WaitForWindowOfClass(installer.Id(), "TSetupForm")) {
         ::PostMessageA(main, WM_CLOSE, 0, 0);
-        if (HWND question = WaitForWindow(installer.Id(), "Confirmation", 2s))
-            ::PostMessageA(question, WM_COMMAND, IDOK, 0);
+        if (HWND question = WaitForWindow(installer.Id(), "Confirmation"))
+            ::PostMessageA(question, WM_COMMAND, IDOK, 0);  // "&Oui"
         EXPECT_EQ(installer.WaitForExit(), 0u);
     } else {
         ADD_FAILURE() << "the installer's main window did not show";

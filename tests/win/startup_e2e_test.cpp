@@ -46,12 +46,14 @@ void ExpectStartUpErrorThenExit(ChildProcess& installer) {
 // Expects the installer's main window, closes it and expects the program to
 // end normally.
 void ExpectMainWindowThenClose(ChildProcess& installer, const std::string& workFolder) {
-    HWND main = WaitForWindow(installer.Id(), kCaption);
+    HWND main = WaitForWindowOfClass(installer.Id(), "TSetupForm");
     ASSERT_NE(main, nullptr);
+    EXPECT_EQ(WindowText(main), kCaption);
     EXPECT_TRUE(win::FileExists(workFolder + "SETUP.LST")) << "the work copy serves the whole run";
     ::PostMessageA(main, WM_CLOSE, 0, 0);
-    // The wizard may ask before it closes; answer "&Oui" if it does.
-    if (HWND question = WaitForWindow(installer.Id(), "Confirmation", 2s)) ::PostMessageA(question, WM_COMMAND, IDOK, 0);
+    HWND question = WaitForWindow(installer.Id(), "Confirmation");
+    ASSERT_NE(question, nullptr) << "closing the background asks first";
+    ::PostMessageA(question, WM_COMMAND, IDOK, 0);  // "&Oui"
     EXPECT_EQ(installer.WaitForExit(), 0u);
     EXPECT_FALSE(HoldsWorkCopy(workFolder));
 }

@@ -157,6 +157,16 @@ HWND WaitForWindow(DWORD processId, const std::string& caption, std::chrono::mil
     return nullptr;
 }
 
+HWND WaitForWindowOfClass(DWORD processId, const std::string& className, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        for (HWND window : WindowsOf(processId))
+            if (ClassName(window) == className) return window;
+        std::this_thread::sleep_for(50ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return nullptr;
+}
+
 std::string WindowText(HWND window) {
     char text[4096];
     const int length = ::GetWindowTextA(window, text, sizeof text);

@@ -57,6 +57,8 @@ private:
 // The first visible top-level window of the process whose caption equals
 // `caption` (any caption when empty), waiting up to `timeout`.
 HWND WaitForWindow(DWORD processId, const std::string& caption, std::chrono::milliseconds timeout = 20s);
+// The first visible top-level window of the process of the given window class.
+HWND WaitForWindowOfClass(DWORD processId, const std::string& className, std::chrono::milliseconds timeout = 20s);
 // Every visible top-level window of the process.
 std::vector<HWND> WindowsOf(DWORD processId);
 
