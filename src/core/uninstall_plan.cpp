@@ -68,7 +68,8 @@ Refusal CheckShape(const std::string& path) {
         size_t end = path.find('\\', start);
         if (end == std::string::npos) end = path.size();
         const std::string_view name = std::string_view(path).substr(start, end - start);
-        if (!name.empty() && (name.back() == '.' || name.back() == ' ')) return Refusal::DotComponent;
+        if (name == "." || name == "..") return Refusal::DotComponent;
+        if (!name.empty() && (name.back() == '.' || name.back() == ' ')) return Refusal::TrailingDot;
         start = end + 1;
     }
     if (FolderKey(path).size() <= FolderKey(path.substr(0, root)).size()) return Refusal::DriveRoot;
@@ -138,7 +139,8 @@ const char* RefusalText(Refusal refusal) {
     case Refusal::Relative: return "chemin relatif";
     case Refusal::DevicePath: return "chemin de périphérique";
     case Refusal::BadCharacter: return "caractère interdit dans le chemin";
-    case Refusal::DotComponent: return "nom se terminant par un point ou une espace, ou composant « . » ou « .. »";
+    case Refusal::DotComponent: return "chemin contenant « . » ou « .. »";
+    case Refusal::TrailingDot: return "nom se terminant par un point ou une espace";
     case Refusal::TooLong: return "chemin trop long";
     case Refusal::DriveRoot: return "racine d'un lecteur";
     case Refusal::WindowsFolder: return "dossier Windows";
@@ -148,6 +150,7 @@ const char* RefusalText(Refusal refusal) {
     case Refusal::ProtectedFolder: return "dossier du système";
     case Refusal::NamesFolder: return "un dossier est désigné là où un fichier est attendu";
     case Refusal::NoDesktop: return "dossier du Bureau introuvable";
+    case Refusal::BadKeyName: return "nom d'entrée invalide";
     }
     return "";
 }
@@ -200,7 +203,8 @@ std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const Protect
     UninstallPlan plan;
     plan.appName = ReadValue(log, "Setup", "Nom");
     const std::string uninstallName = ReadValue(log, "Setup", "Desinstall");
-    if (UsableKeyName(uninstallName)) plan.uninstallName = uninstallName;
+    plan.uninstallKey = {uninstallName, uninstallName,
+                         uninstallName.empty() || UsableKeyName(uninstallName) ? Refusal::None : Refusal::BadKeyName};
     plan.installFolder = PlanFolder(ReadValue(log, "Setup", "DossierInstall"), folders, canonical);
     plan.startMenuFolder = PlanFolder(ReadValue(log, "Setup", "DossierDemarrage"), folders, canonical);
     const bool installFolderUsable = !plan.installFolder.path.empty() && plan.installFolder.refusal == Refusal::None;

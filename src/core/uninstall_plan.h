@@ -29,7 +29,8 @@ enum class Refusal {
     Relative,          // not "X:\..." nor "\\server\share\..."
     DevicePath,        // "\\?\..." or "\\.\...": no normalisation applies to them
     BadCharacter,      // wildcards, quotes, a stream name after ":"...
-    DotComponent,      // "." or ".." components, or a component ending in "." or " "
+    DotComponent,      // a "." or ".." component
+    TrailingDot,       // a name ending in "." or " ", which the system would drop
     TooLong,           // longer than the "A" functions take
     DriveRoot,
     WindowsFolder,
@@ -39,9 +40,10 @@ enum class Refusal {
     ProtectedFolder,
     NamesFolder,       // a file entry that ends with "\"
     NoDesktop,         // "%desktop%\" when the desktop is unknown
+    BadKeyName,        // a Desinstall value that would name another registry key
 };
 
-// "refusé par sécurité : ..." texts for the report.
+// Why, in the report's words.
 const char* RefusalText(Refusal refusal);
 
 // "/" becomes "\" and runs of "\" collapse (a leading "\\" stays).
@@ -67,7 +69,7 @@ struct PlannedItem {
 
 struct UninstallPlan {
     std::string appName;          // Nom, may be empty
-    std::string uninstallName;    // Desinstall, empty when missing or unusable as a key name
+    PlannedItem uninstallKey;     // Desinstall, the key name under ...\Uninstall; empty when the log has none
     PlannedItem installFolder;    // DossierInstall; empty path when the log has none
     PlannedItem startMenuFolder;  // DossierDemarrage; empty path when the log has none
     std::vector<PlannedItem> files;  // every [Fichier_N] entry, newest first, each path once

@@ -9,14 +9,13 @@ namespace {
 std::string NameOf(const std::string& appName) { return appName.empty() ? "Le logiciel" : appName; }
 
 std::string Describe(const ReportEntry& entry) {
+    const std::string reason = entry.reason.empty() ? "" : " (" + entry.reason + ")";
     switch (entry.outcome) {
-    case Outcome::Scheduled:
-        return entry.what + " : en cours d'utilisation, sera supprimé au prochain redémarrage de l'ordinateur";
-    case Outcome::Failed:
-        return entry.what + " : n'a pas pu être supprimé" + (entry.reason.empty() ? "" : " (" + entry.reason + ")");
-    case Outcome::Refused: return entry.what + " : refusé par sécurité (" + entry.reason + ")";
+    case Outcome::Scheduled: return entry.what + " : suppression prévue au prochain redémarrage de l'ordinateur" + reason;
+    case Outcome::Failed: return entry.what + " : suppression impossible" + reason;
+    case Outcome::Refused: return entry.what + " : suppression refusée par sécurité" + reason;
     case Outcome::NotEmpty: return entry.what + " : dossier conservé car il contient d'autres fichiers";
-    case Outcome::Kept: return entry.what + " : conservée car elle appartient à une autre installation";
+    case Outcome::Kept: return entry.what + " : entrée conservée car elle appartient à une autre installation";
     case Outcome::Removed:
     case Outcome::Missing: break;
     }

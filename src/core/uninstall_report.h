@@ -20,7 +20,7 @@ enum class Outcome {
 struct ReportEntry {
     std::string what;    // a path, or the uninstall entry's description
     Outcome outcome;
-    std::string reason;  // for Refused and Failed
+    std::string reason;  // why, for Scheduled, Failed and Refused
 };
 
 struct UninstallReport {

@@ -38,7 +38,8 @@ TEST(UninstallPlan, ExampleLogNewestFirstWithTheDesktopResolved) {
                                     "[Fichier_3]\r\nNom=%desktop%\\Korvalix.lnk\r\n"
                                     "[Fichier_4]\r\nNom=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\\Aide.lnk\r\n");
     EXPECT_EQ(plan.appName, "Korvalix32");
-    EXPECT_EQ(plan.uninstallName, "Korvalix");
+    EXPECT_EQ(plan.uninstallKey.path, "Korvalix");
+    EXPECT_EQ(plan.uninstallKey.refusal, Refusal::None);
     EXPECT_EQ(plan.installFolder.path, "C:\\Program Files\\Korvalix\\");
     EXPECT_EQ(plan.installFolder.refusal, Refusal::None);
     EXPECT_EQ(plan.startMenuFolder.path, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix");
@@ -107,8 +108,9 @@ TEST(UninstallPlan, DangerousFileEntriesAreRefused) {
     EXPECT_EQ(FileRefusal("\\\\server\\share\\"), Refusal::DriveRoot);
     EXPECT_EQ(FileRefusal("C:\\WINDOWS"), Refusal::WindowsFolder);
     EXPECT_EQ(FileRefusal("c:/windows/"), Refusal::WindowsFolder);
-    EXPECT_EQ(FileRefusal("C:\\windows."), Refusal::DotComponent);
-    EXPECT_EQ(FileRefusal("C:\\windows \\x.exe"), Refusal::DotComponent);
+    EXPECT_EQ(FileRefusal("C:\\windows."), Refusal::TrailingDot);
+    EXPECT_EQ(FileRefusal("C:\\windows \\x.exe"), Refusal::TrailingDot);
+    EXPECT_EQ(FileRefusal("C:\\windows\\...\\x.exe"), Refusal::TrailingDot);
     EXPECT_EQ(FileRefusal("C:\\Program Files"), Refusal::ProgramFilesFolder);
     EXPECT_EQ(FileRefusal("C:\\Program Files\\"), Refusal::ProgramFilesFolder);
     EXPECT_EQ(FileRefusal("C:\\users\\root\\Desktop"), Refusal::DesktopFolder);
@@ -161,7 +163,8 @@ TEST(UninstallPlan, DangerousEntriesOfALogAreKeptInThePlanAsRefused) {
         "[Fichier_4]\r\nNom=setup.log\r\n");
     EXPECT_EQ(plan.installFolder.refusal, Refusal::DriveRoot);
     EXPECT_EQ(plan.startMenuFolder.refusal, Refusal::ProtectedFolder);
-    EXPECT_EQ(plan.uninstallName, "");
+    EXPECT_EQ(plan.uninstallKey.logged, "..\\..\\Run");
+    EXPECT_EQ(plan.uninstallKey.refusal, Refusal::BadKeyName);
     ASSERT_EQ(plan.files.size(), 4u);
     EXPECT_EQ(plan.files[0].refusal, Refusal::Relative);
     EXPECT_EQ(plan.files[1].refusal, Refusal::DotComponent);

@@ -24,20 +24,20 @@ TEST(UninstallReport, CountsAgreeInNumber) {
 
 TEST(UninstallReport, ListsWhatIsLeftWithItsReason) {
     UninstallReport report{"Korvalix32", {}};
-    report.Add("C:\\a\\x.exe", Outcome::Scheduled);
+    report.Add("C:\\a\\x.exe", Outcome::Scheduled, "fichier en cours d'utilisation");
     report.Add("C:\\", Outcome::Refused, "racine d'un lecteur");
     report.Add("C:\\a\\", Outcome::NotEmpty);
     report.Add("C:\\a\\y.dll", Outcome::Removed);
     report.Add("l'entrée « K »", Outcome::Kept);
-    report.Add("C:\\a\\z.dat", Outcome::Failed);
+    report.Add("C:\\a\\z.dat", Outcome::Failed, "accès refusé");
     EXPECT_TRUE(report.SomethingLeft());
     EXPECT_EQ(ReportText(report),
               "La désinstallation de Korvalix32 est terminée, mais les éléments suivants n'ont pas été supprimés :\r"
-              "- C:\\a\\x.exe : en cours d'utilisation, sera supprimé au prochain redémarrage de l'ordinateur\r"
-              "- C:\\ : refusé par sécurité (racine d'un lecteur)\r"
+              "- C:\\a\\x.exe : suppression prévue au prochain redémarrage de l'ordinateur (fichier en cours d'utilisation)\r"
+              "- C:\\ : suppression refusée par sécurité (racine d'un lecteur)\r"
               "- C:\\a\\ : dossier conservé car il contient d'autres fichiers\r"
-              "- l'entrée « K » : conservée car elle appartient à une autre installation\r"
-              "- C:\\a\\z.dat : n'a pas pu être supprimé\r"
+              "- l'entrée « K » : entrée conservée car elle appartient à une autre installation\r"
+              "- C:\\a\\z.dat : suppression impossible (accès refusé)\r"
               "\r1 élément a été supprimé.");
 }
 
