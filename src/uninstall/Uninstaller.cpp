@@ -154,17 +154,19 @@ int RunUninstaller(const std::string& arguments, bool interactive) {
     return RunUninstaller(arguments, options);
 }
 
-int RunUninstaller(const std::string& arguments, const UninstallOptions& given) {
+int RunUninstaller(const std::string& arguments, const UninstallOptions& options) {
     const auto command = core::ParseUninstallCommandLine(arguments);
-    UninstallOptions options = given;
-    if (command && command->silent) options.interactive = false;
-    if (!command) {
-        if (options.interactive) ShowProblem("Aucun journal de désinstallation n'est indiqué.");
-        return kUninstallNoLog;
-    }
-    if (command->Relaunched()) WaitForFirstInstance(command->firstInstance);
+    if (command) return RunUninstaller(*command, options);
+    if (options.interactive) ShowProblem("Aucun journal de désinstallation n'est indiqué.");
+    return kUninstallNoLog;
+}
 
-    const std::string logPath = FullPath(command->logPath);
+int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions& given) {
+    UninstallOptions options = given;
+    if (command.silent) options.interactive = false;
+    if (command.Relaunched()) WaitForFirstInstance(command.firstInstance);
+
+    const std::string logPath = FullPath(command.logPath);
     std::string problem;
     const auto plan = LoadUninstallPlan(logPath, problem);
     if (!plan) {
@@ -182,7 +184,7 @@ int RunUninstaller(const std::string& arguments, const UninstallOptions& given) 
         if (options.interactive)
             progress.emplace("Désinstallation de " + (plan->appName.empty() ? std::string("l'application") : plan->appName),
                              static_cast<int>(plan->files.size()) + 5);
-        report = Uninstall(*plan, logPath, *command, options, progress ? &*progress : nullptr);
+        report = Uninstall(*plan, logPath, command, options, progress ? &*progress : nullptr);
     }
     if (options.interactive)
         ui::ShowDialog(report.SomethingLeft() ? ui::DialogKind::Warning : ui::DialogKind::Information,

@@ -26,6 +26,8 @@ struct UninstallOptions {
 // quoted or not, optionally preceded by "/S".
 int RunUninstaller(const std::string& arguments, bool interactive);
 int RunUninstaller(const std::string& arguments, const UninstallOptions& options);
+// The same for a command line already read.
+int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions& options);
 
 // The plan for a log file; nothing when it cannot be read or has no [Setup].
 // `problem` receives the French text that says why.

@@ -10,6 +10,7 @@
 
 #include "Relaunch.h"
 #include "Removal.h"
+#include "SystemFolders.h"
 #include "Uninstaller.h"
 #include "ui/application.h"
 #include "win/files.h"
@@ -17,10 +18,22 @@
 
 namespace {
 
+// No folder that is about to be removed may stay in use as the current one.
+void LeaveCurrentFolder() { ::SetCurrentDirectoryA(win::TempFolder().c_str()); }
+
 int Main(const std::string& arguments) {
-    const auto command = core::ParseUninstallCommandLine(arguments);
-    if (command && command->Relaunched()) {
-        const int result = RunUninstaller(arguments, true);
+    auto command = core::ParseUninstallCommandLine(arguments);
+    if (!command) {
+        LeaveCurrentFolder();
+        return RunUninstaller(arguments, true);  // says what is wrong
+    }
+    // A path typed relative to the current folder, before leaving it.
+    command->logPath = FullPath(command->logPath);
+    LeaveCurrentFolder();
+
+    const UninstallOptions options;
+    if (command->Relaunched()) {
+        const int result = RunUninstaller(*command, options);
         // The temporary copy cannot remove itself while it runs.
         ScheduleRemovalAtRestart(OwnExecutablePath());
         return result;
@@ -28,9 +41,9 @@ int Main(const std::string& arguments) {
 
     // A log that cannot be used is reported here, before any copy is made.
     std::string problem;
-    if (command && LoadUninstallPlan(command->logPath, problem) && RelaunchFromTemporaryCopy(*command)) return 0;
+    if (LoadUninstallPlan(command->logPath, problem) && RelaunchFromTemporaryCopy(*command)) return kUninstallDone;
 
-    const int result = RunUninstaller(arguments, true);
+    const int result = RunUninstaller(*command, options);
     // Without a copy the work was done from this file; it goes at the restart.
     if (result == kUninstallDone || result == kUninstallIncomplete) {
         const std::string self = OwnExecutablePath();
@@ -44,8 +57,6 @@ int Main(const std::string& arguments) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     win::RestrictDllSearchToSystemFolder();
     ui::Application application;
-    // No folder that is about to be removed stays in use as the current one.
-    ::SetCurrentDirectoryA(win::TempFolder().c_str());
     try {
         return Main(arguments ? arguments : "");
     } catch (const std::exception& error) {

@@ -462,6 +462,52 @@ TEST_F(UninstallProgramTest, RemovesItsOwnFileFromTheWindowsFolder) {
     EXPECT_TRUE(WaitFor([] { return ContainsIgnoringCase(PendingRemovals(), "~desinst"); }, 20s)) << PendingRemovals();
 }
 
+// The boxes of the copy that does the work, a process the test did not start.
+HWND WaitForTopWindow(const char* caption, std::chrono::seconds timeout = 30s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (HWND window = ::FindWindowA(nullptr, caption); window && ::IsWindowVisible(window)) return window;
+        std::this_thread::sleep_for(50ms);
+    }
+    return nullptr;
+}
+
+TEST_F(UninstallProgramTest, AsksThenReportsAsAUserSeesIt) {
+    const auto paths = MakeInstallation();
+    ASSERT_TRUE(::CopyFileA(Program().c_str(), kWindowsFile, FALSE));
+    WriteLog("7", Entries(ExampleEntries()));
+
+    ChildProcess uninstaller(std::string(kWindowsFile) + " \"" + kLogPath + "\"");
+    ASSERT_NE(uninstaller.Id(), 0u);
+    HWND question = WaitForTopWindow("Confirmation");
+    ASSERT_NE(question, nullptr);
+    EXPECT_TRUE(Exists(kInstallDir));  // nothing goes before the answer
+    ::PostMessageA(question, WM_COMMAND, IDOK, 0);  // "&Oui"
+
+    HWND report = WaitForTopWindow("Information", 60s);
+    ASSERT_NE(report, nullptr);
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_FALSE(Exists(kInstallDir));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    ::PostMessageA(report, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([] { return ::FindWindowA(nullptr, "Information") == nullptr; }, 20s));
+}
+
+TEST_F(UninstallProgramTest, ReadsALogPathRelativeToTheCurrentFolder) {
+    const auto paths = MakeInstallation();
+    ASSERT_TRUE(::CopyFileA(Program().c_str(), kWindowsFile, FALSE));
+    WriteLog("7", Entries(ExampleEntries()));
+
+    ASSERT_TRUE(::SetCurrentDirectoryA(kInstallDir));
+    ChildProcess uninstaller(std::string(kWindowsFile) + " /S setup.log");
+    // The test must not hold the folder that is to go.
+    ::SetCurrentDirectoryA(win::TempFolder().c_str());
+    ASSERT_NE(uninstaller.Id(), 0u);
+    EXPECT_EQ(uninstaller.WaitForExit(20s), 0u);
+    EXPECT_TRUE(WaitFor([&] { return !Exists(kWindowsFile) && !Exists(kInstallDir); }));
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+}
+
 TEST_F(UninstallProgramTest, ShowsAnErrorBoxWithoutALog) {
     ChildProcess uninstaller("\"" + Program() + "\" \"C:\\nulle part\\setup.log\"");
     ASSERT_NE(uninstaller.Id(), 0u);
