@@ -60,10 +60,7 @@ std::optional<UninstallCommand> ParseUninstallCommandLine(std::string_view argum
         } else if (option.size() > relaunch.size() && EqualsIgnoreCase(option.substr(0, relaunch.size()), relaunch)) {
             const auto handle = ParseHandle(option.substr(relaunch.size()));
             if (!handle) return std::nullopt;
-            auto executable = TakeWord(rest);
-            if (!executable || executable->empty()) return std::nullopt;
             command.firstInstance = *handle;
-            command.originalExecutable = std::move(*executable);
         } else {
             return std::nullopt;
         }
@@ -85,9 +82,8 @@ std::optional<UninstallCommand> ParseUninstallCommandLine(std::string_view argum
     return command;
 }
 
-std::string RelaunchArguments(const UninstallCommand& command, uint32_t firstInstance,
-                              const std::string& originalExecutable) {
-    std::string arguments = "/relance:" + std::to_string(firstInstance) + " \"" + originalExecutable + "\" ";
+std::string RelaunchArguments(const UninstallCommand& command, uint32_t firstInstance) {
+    std::string arguments = "/relance:" + std::to_string(firstInstance) + " ";
     if (command.silent) arguments += "/S ";
     return arguments + "\"" + command.logPath + "\"";
 }

@@ -4,7 +4,7 @@
 // and a user may type the log path without quotes.  "/S" before the path asks
 // for a run without questions or windows.  The copy that the uninstaller
 // starts from the temporary folder (so that its own file can be removed) gets
-//     /relance:<process handle> "<the uninstaller started first>"
+//     /relance:<handle on the first instance's process>
 // in front of the rest.
 
 #include <cstdint>
@@ -18,11 +18,10 @@ struct UninstallCommand {
     std::string logPath;  // quotes removed; never empty
     bool silent = false;
     // Set in the relaunched copy: an inherited handle on the first instance's
-    // process (to wait for it to end) and that instance's executable.
+    // process, to wait for it to end.
     uint32_t firstInstance = 0;
-    std::string originalExecutable;
 
-    bool Relaunched() const { return !originalExecutable.empty(); }
+    bool Relaunched() const { return firstInstance != 0; }
 };
 
 // Nothing when no log path is given, an option is unknown, or text follows
@@ -30,8 +29,7 @@ struct UninstallCommand {
 std::optional<UninstallCommand> ParseUninstallCommandLine(std::string_view arguments);
 
 // The arguments for the copy started from the temporary folder: the same
-// request, marked with the first instance's handle and executable.
-std::string RelaunchArguments(const UninstallCommand& command, uint32_t firstInstance,
-                              const std::string& originalExecutable);
+// request, marked with the first instance's handle.
+std::string RelaunchArguments(const UninstallCommand& command, uint32_t firstInstance);
 
 }  // namespace core

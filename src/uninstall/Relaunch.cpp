@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 #include "win/files.h"
 #include "win/handle.h"
@@ -52,8 +50,7 @@ bool RelaunchFromTemporaryCopy(const core::UninstallCommand& command) {
     }
     const win::KernelHandle inheritable(raw);
     std::string commandLine = "\"" + copy + "\" " +
-                              core::RelaunchArguments(command, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(raw)),
-                                                      self);
+                              core::RelaunchArguments(command, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(raw)));
     const std::string folder = win::TempFolder();
 
     STARTUPINFOA startup{};
@@ -75,22 +72,4 @@ void WaitForFirstInstance(uint32_t value) {
     if (::GetProcessId(handle) == 0) return;
     const win::KernelHandle process(handle);
     ::WaitForSingleObject(process.get(), kFirstInstanceWait);
-}
-
-bool SameContents(const std::string& a, const std::string& b) {
-    auto open = [](const std::string& path) {
-        return win::FileHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    };
-    const win::FileHandle first = open(a), second = open(b);
-    if (!first || !second) return false;
-    std::vector<char> left(65536), right(65536);
-    for (;;) {
-        DWORD leftRead = 0, rightRead = 0;
-        if (!::ReadFile(first.get(), left.data(), static_cast<DWORD>(left.size()), &leftRead, nullptr) ||
-            !::ReadFile(second.get(), right.data(), static_cast<DWORD>(right.size()), &rightRead, nullptr))
-            return false;
-        if (leftRead != rightRead || !std::equal(left.begin(), left.begin() + leftRead, right.begin())) return false;
-        if (leftRead == 0) return true;
-    }
 }

@@ -2,8 +2,8 @@
 // An uninstaller cannot remove its own file while it runs from it.  So the
 // uninstaller that the user starts copies itself to the temporary folder,
 // starts the copy with the same request and ends at once; the copy waits for
-// it to end, does the work, removes the first file, and has its own removed
-// when the computer restarts.
+// it to end, does the work (the log names the first file, which goes with the
+// rest), and has its own file removed when the computer restarts.
 
 #include <cstdint>
 #include <string>
@@ -18,7 +18,3 @@ void WaitForFirstInstance(uint32_t handle);
 
 // The running executable's full path.
 std::string OwnExecutablePath();
-
-// True when both files hold the same bytes: the first instance's file is
-// only removed when it is indeed this program.
-bool SameContents(const std::string& a, const std::string& b);

@@ -9,7 +9,6 @@
 #include "Removal.h"
 #include "SystemFolders.h"
 #include "ui/message_dialog.h"
-#include "win/files.h"
 #include "win/handle.h"
 
 namespace {
@@ -90,13 +89,6 @@ public:
         report_.Add(EntryDescription(key.path), result.outcome, result.reason);
     }
 
-    // The uninstaller the user started, once the copy doing the work has
-    // made sure it is this same program.
-    void FirstInstance(const std::string& path) {
-        if (!win::FileExists(path) || !SameContents(path, OwnExecutablePath())) return;
-        Record(path, RemoveFile(path));
-    }
-
     core::UninstallReport Report() && { return std::move(report_); }
 
 private:
@@ -121,8 +113,7 @@ std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath,
 }
 
 core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::string& logPath,
-                                const core::UninstallCommand& command, const UninstallOptions& options,
-                                ProgressWindow* progress) {
+                                const UninstallOptions& options, ProgressWindow* progress) {
     Removals removals(plan, progress);
 
     const core::PlannedItem& installFolder = plan.installFolder;
@@ -144,7 +135,6 @@ core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::stri
     removals.Step();
     removals.UninstallEntry(plan.uninstallKey, logPath);
     removals.Step();
-    if (command.Relaunched()) removals.FirstInstance(command.originalExecutable);
     return std::move(removals).Report();
 }
 
@@ -184,7 +174,7 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
         if (options.interactive)
             progress.emplace("Désinstallation de " + (plan->appName.empty() ? std::string("l'application") : plan->appName),
                              static_cast<int>(plan->files.size()) + 5);
-        report = Uninstall(*plan, logPath, command, options, progress ? &*progress : nullptr);
+        report = Uninstall(*plan, logPath, options, progress ? &*progress : nullptr);
     }
     if (options.interactive)
         ui::ShowDialog(report.SomethingLeft() ? ui::DialogKind::Warning : ui::DialogKind::Information,

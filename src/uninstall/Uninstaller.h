@@ -36,5 +36,4 @@ std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath,
 // The removals themselves, in order, with the plan already accepted.
 class ProgressWindow;
 core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::string& logPath,
-                                const core::UninstallCommand& command, const UninstallOptions& options,
-                                ProgressWindow* progress);
+                                const UninstallOptions& options, ProgressWindow* progress);

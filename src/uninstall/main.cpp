@@ -1,7 +1,7 @@
 // The uninstaller's entry point: started by the uninstall entry as
 //     uninst_Korvalix.exe "C:\Program Files\Korvalix\setup.log"
 // it hands the work to a copy of itself in the temporary folder, so that its
-// own file can be removed with the rest.
+// own file, which the log names, can be removed with the rest.
 
 #include <windows.h>
 
@@ -42,14 +42,9 @@ int Main(const std::string& arguments) {
     // A log that cannot be used is reported here, before any copy is made.
     std::string problem;
     if (LoadUninstallPlan(command->logPath, problem) && RelaunchFromTemporaryCopy(*command)) return kUninstallDone;
-
-    const int result = RunUninstaller(*command, options);
-    // Without a copy the work was done from this file; it goes at the restart.
-    if (result == kUninstallDone || result == kUninstallIncomplete) {
-        const std::string self = OwnExecutablePath();
-        if (win::FileExists(self)) ScheduleRemovalAtRestart(self);
-    }
-    return result;
+    // Without a copy the work is done from here: this file, in use, is then
+    // scheduled for the restart like any other.
+    return RunUninstaller(*command, options);
 }
 
 }  // namespace

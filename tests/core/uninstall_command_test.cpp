@@ -31,28 +31,27 @@ TEST(UninstallCommandLine, SilentOptionInEitherCase) {
 TEST(UninstallCommandLine, RefusesWhatNamesNoSingleLog) {
     for (const char* line : {"", "   ", "\"\"", "\"C:\\a\\setup.log", "\"C:\\a\\setup.log\" extra",
                              "\"C:\\a.log\" \"C:\\b.log\"", "/X C:\\a\\setup.log", "/S", "/relance:12",
-                             "/relance:abc \"C:\\u.exe\" C:\\a.log", "/relance:0 \"C:\\u.exe\" C:\\a.log",
-                             "/relance:99999999999 \"C:\\u.exe\" C:\\a.log"})
+                             "/relance:abc C:\\a.log", "/relance:0 C:\\a.log", "/relance: C:\\a.log",
+                             "/relance:99999999999 C:\\a.log"})
         EXPECT_FALSE(ParseUninstallCommandLine(line)) << line;
 }
 
 TEST(UninstallCommandLine, RelaunchRoundTrip) {
-    UninstallCommand first{"C:\\Program Files\\Korvalix\\setup.log", true, 0, {}};
-    const std::string arguments = RelaunchArguments(first, 1234, "C:\\windows\\uninst_Korvalix.exe");
+    UninstallCommand first{"C:\\Program Files\\Korvalix\\setup.log", true, 0};
+    const std::string arguments = RelaunchArguments(first, 1234);
     const auto command = ParseUninstallCommandLine(arguments);
     ASSERT_TRUE(command) << arguments;
     EXPECT_TRUE(command->Relaunched());
     EXPECT_EQ(command->firstInstance, 1234u);
-    EXPECT_EQ(command->originalExecutable, "C:\\windows\\uninst_Korvalix.exe");
     EXPECT_TRUE(command->silent);
     EXPECT_EQ(command->logPath, first.logPath);
 
     first.silent = false;
-    const auto loud = ParseUninstallCommandLine(RelaunchArguments(first, 4294967295u, "C:\\My Tools\\u.exe"));
+    const auto loud = ParseUninstallCommandLine(RelaunchArguments(first, 4294967295u));
     ASSERT_TRUE(loud);
     EXPECT_FALSE(loud->silent);
     EXPECT_EQ(loud->firstInstance, 4294967295u);
-    EXPECT_EQ(loud->originalExecutable, "C:\\My Tools\\u.exe");
+    EXPECT_EQ(loud->logPath, first.logPath);
 }
 
 }  // namespace

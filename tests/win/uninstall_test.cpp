@@ -462,6 +462,19 @@ TEST_F(UninstallProgramTest, RemovesItsOwnFileFromTheWindowsFolder) {
     EXPECT_TRUE(WaitFor([] { return ContainsIgnoringCase(PendingRemovals(), "~desinst"); }, 20s)) << PendingRemovals();
 }
 
+TEST_F(UninstallProgramTest, KeepsAnUninstallerTheLogDoesNotName) {
+    MakeInstallation();
+    const std::string other = "C:\\windows\\uninst_Ailleurs.exe";
+    ASSERT_TRUE(::CopyFileA(Program().c_str(), other.c_str(), FALSE));
+    WriteLog("7", Entries(ExampleEntries()));
+
+    ChildProcess uninstaller(other + " /S \"" + kLogPath + "\"");
+    EXPECT_EQ(uninstaller.WaitForExit(20s), 0u);
+    EXPECT_TRUE(WaitFor([&] { return !Exists(kWindowsFile) && !KeyExists(kUninstallKey) && !Exists(kInstallDir); }));
+    EXPECT_TRUE(win::FileExists(other));
+    ::DeleteFileA(other.c_str());
+}
+
 // The boxes of the copy that does the work, a process the test did not start.
 HWND WaitForTopWindow(const char* caption, std::chrono::seconds timeout = 30s) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
