@@ -49,12 +49,12 @@ bool IsBelow(const std::string& path, const std::string& folder) {
 
 // What every path must be, file or folder.
 Refusal CheckShape(const std::string& path) {
-    if (path.size() >= 4 && path[0] == '\\' && path[1] == '\\' && (path[2] == '?' || path[2] == '.') &&
-        path[3] == '\\')
+    if (path.size() >= 4 && path[0] == '\\' && path[1] == '\\' && (path[2] == '?' || path[2] == '.') && path[3] == '\\')
         return Refusal::DevicePath;
     for (size_t i = 0; i < path.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (c < 32 || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|') return Refusal::BadCharacter;
+        if (c < 32 || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
+            return Refusal::BadCharacter;
         if (c == ':' && i != 1) return Refusal::BadCharacter;
     }
     const size_t root = RootLength(path);
@@ -119,8 +119,7 @@ int32_t EntryNumber(std::string_view name) {
     return value <= INT32_MAX ? static_cast<int32_t>(value) : 0;
 }
 
-PlannedItem PlanFolder(const std::string& logged, const ProtectedFolders& folders,
-                       const PathCanonicaliser& canonical) {
+PlannedItem PlanFolder(const std::string& logged, const ProtectedFolders& folders, const PathCanonicaliser& canonical) {
     PlannedItem item{logged, NormalisePath(logged), Refusal::None};
     if (logged.empty()) return item;
     item.refusal = CheckFolder(item.path, folders);
@@ -135,22 +134,38 @@ PlannedItem PlanFolder(const std::string& logged, const ProtectedFolders& folder
 
 const char* RefusalText(Refusal refusal) {
     switch (refusal) {
-    case Refusal::None: return "";
-    case Refusal::Relative: return "chemin relatif";
-    case Refusal::DevicePath: return "chemin de périphérique";
-    case Refusal::BadCharacter: return "caractère interdit dans le chemin";
-    case Refusal::DotComponent: return "chemin contenant « . » ou « .. »";
-    case Refusal::TrailingDot: return "nom se terminant par un point ou une espace";
-    case Refusal::TooLong: return "chemin trop long";
-    case Refusal::DriveRoot: return "racine d'un lecteur";
-    case Refusal::WindowsFolder: return "dossier Windows";
-    case Refusal::InsideSystemFolder: return "fichier d'un dossier du système";
-    case Refusal::ProgramFilesFolder: return "dossier des programmes (Program Files)";
-    case Refusal::DesktopFolder: return "dossier du Bureau";
-    case Refusal::ProtectedFolder: return "dossier du système";
-    case Refusal::NamesFolder: return "un dossier est désigné là où un fichier est attendu";
-    case Refusal::NoDesktop: return "dossier du Bureau introuvable";
-    case Refusal::BadKeyName: return "nom d'entrée invalide";
+        case Refusal::None:
+            return "";
+        case Refusal::Relative:
+            return "chemin relatif";
+        case Refusal::DevicePath:
+            return "chemin de périphérique";
+        case Refusal::BadCharacter:
+            return "caractère interdit dans le chemin";
+        case Refusal::DotComponent:
+            return "chemin contenant « . » ou « .. »";
+        case Refusal::TrailingDot:
+            return "nom se terminant par un point ou une espace";
+        case Refusal::TooLong:
+            return "chemin trop long";
+        case Refusal::DriveRoot:
+            return "racine d'un lecteur";
+        case Refusal::WindowsFolder:
+            return "dossier Windows";
+        case Refusal::InsideSystemFolder:
+            return "fichier d'un dossier du système";
+        case Refusal::ProgramFilesFolder:
+            return "dossier des programmes (Program Files)";
+        case Refusal::DesktopFolder:
+            return "dossier du Bureau";
+        case Refusal::ProtectedFolder:
+            return "dossier du système";
+        case Refusal::NamesFolder:
+            return "un dossier est désigné là où un fichier est attendu";
+        case Refusal::NoDesktop:
+            return "dossier du Bureau introuvable";
+        case Refusal::BadKeyName:
+            return "nom d'entrée invalide";
     }
     return "";
 }

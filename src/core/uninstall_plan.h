@@ -18,29 +18,29 @@ namespace core {
 // The system's own folders, as the machine names them.  Drive roots are
 // always protected.
 struct ProtectedFolders {
-    std::string windows;       // the Windows folder: files at its top level may be ours, deeper ones never
-    std::string programFiles;  // the Program Files folder itself
-    std::string desktop;       // the user's desktop, what "%desktop%\" stands for
+    std::string windows;              // the Windows folder: files at its top level may be ours, deeper ones never
+    std::string programFiles;         // the Program Files folder itself
+    std::string desktop;              // the user's desktop, what "%desktop%\" stands for
     std::vector<std::string> others;  // further folders that are never removed themselves
 };
 
 enum class Refusal {
     None,
-    Relative,          // not "X:\..." nor "\\server\share\..."
-    DevicePath,        // "\\?\..." or "\\.\...": no normalisation applies to them
-    BadCharacter,      // wildcards, quotes, a stream name after ":"...
-    DotComponent,      // a "." or ".." component
-    TrailingDot,       // a name ending in "." or " ", which the system would drop
-    TooLong,           // longer than the "A" functions take
+    Relative,      // not "X:\..." nor "\\server\share\..."
+    DevicePath,    // "\\?\..." or "\\.\...": no normalisation applies to them
+    BadCharacter,  // wildcards, quotes, a stream name after ":"...
+    DotComponent,  // a "." or ".." component
+    TrailingDot,   // a name ending in "." or " ", which the system would drop
+    TooLong,       // longer than the "A" functions take
     DriveRoot,
     WindowsFolder,
     InsideSystemFolder,  // below the Windows folder's top level
     ProgramFilesFolder,
     DesktopFolder,
     ProtectedFolder,
-    NamesFolder,       // a file entry that ends with "\"
-    NoDesktop,         // "%desktop%\" when the desktop is unknown
-    BadKeyName,        // a Desinstall value that would name another registry key
+    NamesFolder,  // a file entry that ends with "\"
+    NoDesktop,    // "%desktop%\" when the desktop is unknown
+    BadKeyName,   // a Desinstall value that would name another registry key
 };
 
 // Why, in the report's words.
@@ -68,10 +68,10 @@ struct PlannedItem {
 };
 
 struct UninstallPlan {
-    std::string appName;          // Nom, may be empty
-    PlannedItem uninstallKey;     // Desinstall, the key name under ...\Uninstall; empty when the log has none
-    PlannedItem installFolder;    // DossierInstall; empty path when the log has none
-    PlannedItem startMenuFolder;  // DossierDemarrage; empty path when the log has none
+    std::string appName;             // Nom, may be empty
+    PlannedItem uninstallKey;        // Desinstall, the key name under ...\Uninstall; empty when the log has none
+    PlannedItem installFolder;       // DossierInstall; empty path when the log has none
+    PlannedItem startMenuFolder;     // DossierDemarrage; empty path when the log has none
     std::vector<PlannedItem> files;  // every [Fichier_N] entry, newest first, each path once
 };
 

@@ -11,20 +11,24 @@ std::string NameOf(const std::string& appName) { return appName.empty() ? "Le lo
 std::string Describe(const ReportEntry& entry) {
     const std::string reason = entry.reason.empty() ? "" : " (" + entry.reason + ")";
     switch (entry.outcome) {
-    case Outcome::Scheduled: return entry.what + " : suppression prévue au prochain redémarrage de l'ordinateur" + reason;
-    case Outcome::Failed: return entry.what + " : suppression impossible" + reason;
-    case Outcome::Refused: return entry.what + " : suppression refusée par sécurité" + reason;
-    case Outcome::NotEmpty: return entry.what + " : dossier conservé car il contient d'autres fichiers";
-    case Outcome::Kept: return entry.what + " : entrée conservée car elle appartient à une autre installation";
-    case Outcome::Removed:
-    case Outcome::Missing: break;
+        case Outcome::Scheduled:
+            return entry.what + " : suppression prévue au prochain redémarrage de l'ordinateur" + reason;
+        case Outcome::Failed:
+            return entry.what + " : suppression impossible" + reason;
+        case Outcome::Refused:
+            return entry.what + " : suppression refusée par sécurité" + reason;
+        case Outcome::NotEmpty:
+            return entry.what + " : dossier conservé car il contient d'autres fichiers";
+        case Outcome::Kept:
+            return entry.what + " : entrée conservée car elle appartient à une autre installation";
+        case Outcome::Removed:
+        case Outcome::Missing:
+            break;
     }
     return entry.what;
 }
 
-bool IsLeft(const ReportEntry& entry) {
-    return entry.outcome != Outcome::Removed && entry.outcome != Outcome::Missing;
-}
+bool IsLeft(const ReportEntry& entry) { return entry.outcome != Outcome::Removed && entry.outcome != Outcome::Missing; }
 
 std::string RemovedSentence(int count) {
     if (count == 0) return "Aucun élément n'a été supprimé.";

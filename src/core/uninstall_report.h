@@ -18,7 +18,7 @@ enum class Outcome {
 };
 
 struct ReportEntry {
-    std::string what;    // a path, or the uninstall entry's description
+    std::string what;  // a path, or the uninstall entry's description
     Outcome outcome;
     std::string reason;  // why, for Scheduled, Failed and Refused
 };

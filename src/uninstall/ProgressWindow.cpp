@@ -42,10 +42,9 @@ ProgressWindow::ProgressWindow(const std::string& caption, int steps) {
     RECT frame{0, 0, Scaled(440), Scaled(96)};
     ::AdjustWindowRect(&frame, style, FALSE);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    window_ = ::CreateWindowExA(WS_EX_DLGMODALFRAME, kClassName, caption.c_str(), style,
-                                (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                                (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
-                                instance, nullptr);
+    window_ = ::CreateWindowExA(
+        WS_EX_DLGMODALFRAME, kClassName, caption.c_str(), style, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+        (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, instance, nullptr);
     if (!window_) return;
 
     status_ = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS,

@@ -43,14 +43,14 @@ bool RelaunchFromTemporaryCopy(const core::UninstallCommand& command) {
 
     // The copy inherits a handle on this process, to know when it has ended.
     HANDLE raw = nullptr;
-    if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &raw, SYNCHRONIZE,
-                           TRUE, 0)) {
+    if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &raw,
+                           SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
         ::DeleteFileA(copy.c_str());
         return false;
     }
     const win::KernelHandle inheritable(raw);
-    std::string commandLine = "\"" + copy + "\" " +
-                              core::RelaunchArguments(command, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(raw)));
+    std::string commandLine =
+        "\"" + copy + "\" " + core::RelaunchArguments(command, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(raw)));
     const std::string folder = win::TempFolder();
 
     STARTUPINFOA startup{};

@@ -16,11 +16,15 @@ bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == 
 
 std::string ErrorReason(DWORD error) {
     switch (error) {
-    case ERROR_ACCESS_DENIED: return "accès refusé";
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return "fichier en cours d'utilisation";
-    case ERROR_WRITE_PROTECT: return "support protégé en écriture";
-    default: return "erreur " + std::to_string(error);
+        case ERROR_ACCESS_DENIED:
+            return "accès refusé";
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return "fichier en cours d'utilisation";
+        case ERROR_WRITE_PROTECT:
+            return "support protégé en écriture";
+        default:
+            return "erreur " + std::to_string(error);
     }
 }
 
@@ -110,10 +114,11 @@ RemovalResult RemoveUninstallEntry(const std::string& name, const std::string& l
     return {core::Outcome::Failed, ErrorReason(static_cast<DWORD>(result))};
 }
 
-void SignalRunningCopiesToQuit(const std::string& installFolder, unsigned wait, const std::function<void()>& keepAlive) {
+void SignalRunningCopiesToQuit(const std::string& installFolder, unsigned wait,
+                               const std::function<void()>& keepAlive) {
     const std::string signal = core::IncludeBackslash(installFolder) + kQuitSignalName;
-    win::FileHandle file(::CreateFileA(signal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                       nullptr));
+    win::FileHandle file(
+        ::CreateFileA(signal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     file.reset();
 

@@ -52,11 +52,25 @@ core::ProtectedFolders SystemFolders() {
     folders.desktop = LongPath(folders.desktop);
 
     static const int kShellFolders[] = {
-        CSIDL_PROGRAM_FILES,     CSIDL_PROGRAM_FILES_COMMON, CSIDL_SYSTEM,          CSIDL_SYSTEMX86,
-        CSIDL_FONTS,             CSIDL_PROGRAMS,             CSIDL_COMMON_PROGRAMS, CSIDL_STARTMENU,
-        CSIDL_COMMON_STARTMENU,  CSIDL_STARTUP,              CSIDL_COMMON_STARTUP,  CSIDL_DESKTOPDIRECTORY,
-        CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PROFILE,        CSIDL_PERSONAL,        CSIDL_COMMON_DOCUMENTS,
-        CSIDL_APPDATA,           CSIDL_LOCAL_APPDATA,        CSIDL_COMMON_APPDATA,
+        CSIDL_PROGRAM_FILES,
+        CSIDL_PROGRAM_FILES_COMMON,
+        CSIDL_SYSTEM,
+        CSIDL_SYSTEMX86,
+        CSIDL_FONTS,
+        CSIDL_PROGRAMS,
+        CSIDL_COMMON_PROGRAMS,
+        CSIDL_STARTMENU,
+        CSIDL_COMMON_STARTMENU,
+        CSIDL_STARTUP,
+        CSIDL_COMMON_STARTUP,
+        CSIDL_DESKTOPDIRECTORY,
+        CSIDL_COMMON_DESKTOPDIRECTORY,
+        CSIDL_PROFILE,
+        CSIDL_PERSONAL,
+        CSIDL_COMMON_DOCUMENTS,
+        CSIDL_APPDATA,
+        CSIDL_LOCAL_APPDATA,
+        CSIDL_COMMON_APPDATA,
     };
     for (const int folder : kShellFolders)
         if (std::string path = win::SpecialFolderPath(folder); !path.empty()) folders.others.push_back(LongPath(path));

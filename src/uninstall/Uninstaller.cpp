@@ -108,7 +108,8 @@ std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath,
     }
     auto plan = core::MakeUninstallPlan(core::IniFile::Parse(*bytes), SystemFolders(), LongPath);
     if (!plan)
-        problem = "Le fichier « " + logPath + " » n'est pas un journal de désinstallation : la section [Setup] y manque.";
+        problem =
+            "Le fichier « " + logPath + " » n'est pas un journal de désinstallation : la section [Setup] y manque.";
     return plan;
 }
 
@@ -172,8 +173,9 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
     {
         std::optional<ProgressWindow> progress;
         if (options.interactive)
-            progress.emplace("Désinstallation de " + (plan->appName.empty() ? std::string("l'application") : plan->appName),
-                             static_cast<int>(plan->files.size()) + 5);
+            progress.emplace(
+                "Désinstallation de " + (plan->appName.empty() ? std::string("l'application") : plan->appName),
+                static_cast<int>(plan->files.size()) + 5);
         report = Uninstall(*plan, logPath, options, progress ? &*progress : nullptr);
     }
     if (options.interactive)

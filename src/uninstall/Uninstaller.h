@@ -18,7 +18,7 @@ enum UninstallExitCode : int {
 };
 
 struct UninstallOptions {
-    bool interactive = true;  // confirmation, progress window and final report; "/S" turns them off
+    bool interactive = true;         // confirmation, progress window and final report; "/S" turns them off
     unsigned quitSignalWait = 2000;  // milliseconds the running copies have to quit
 };
 

@@ -29,10 +29,10 @@ TEST(UninstallCommandLine, SilentOptionInEitherCase) {
 }
 
 TEST(UninstallCommandLine, RefusesWhatNamesNoSingleLog) {
-    for (const char* line : {"", "   ", "\"\"", "\"C:\\a\\setup.log", "\"C:\\a\\setup.log\" extra",
-                             "\"C:\\a.log\" \"C:\\b.log\"", "/X C:\\a\\setup.log", "/S", "/relance:12",
-                             "/relance:abc C:\\a.log", "/relance:0 C:\\a.log", "/relance: C:\\a.log",
-                             "/relance:99999999999 C:\\a.log"})
+    for (const char* line :
+         {"", "   ", "\"\"", "\"C:\\a\\setup.log", "\"C:\\a\\setup.log\" extra", "\"C:\\a.log\" \"C:\\b.log\"",
+          "/X C:\\a\\setup.log", "/S", "/relance:12", "/relance:abc C:\\a.log", "/relance:0 C:\\a.log",
+          "/relance: C:\\a.log", "/relance:99999999999 C:\\a.log"})
         EXPECT_FALSE(ParseUninstallCommandLine(line)) << line;
 }
 

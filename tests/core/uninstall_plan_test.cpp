@@ -6,7 +6,9 @@ namespace core {
 namespace {
 
 ProtectedFolders Folders() {
-    return {"C:\\windows", "C:\\Program Files", "C:\\users\\root\\Desktop",
+    return {"C:\\windows",
+            "C:\\Program Files",
+            "C:\\users\\root\\Desktop",
             {"C:\\windows\\system32", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"}};
 }
 
@@ -30,13 +32,14 @@ UninstallPlan Plan(const std::string& log, const PathCanonicaliser& canonical = 
 }
 
 TEST(UninstallPlan, ExampleLogNewestFirstWithTheDesktopResolved) {
-    const UninstallPlan plan = Plan(std::string(kSetup) +
-                                    "Fichiers=4\r\n"
-                                    "DossierDemarrage=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\r\n"
-                                    "[Fichier_1]\r\nNom=C:\\windows\\uninst_Korvalix.exe\r\n"
-                                    "[Fichier_2]\r\nNom=C:\\Program Files\\Korvalix\\korvalix.exe\r\n"
-                                    "[Fichier_3]\r\nNom=%desktop%\\Korvalix.lnk\r\n"
-                                    "[Fichier_4]\r\nNom=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\\Aide.lnk\r\n");
+    const UninstallPlan plan =
+        Plan(std::string(kSetup) +
+             "Fichiers=4\r\n"
+             "DossierDemarrage=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\r\n"
+             "[Fichier_1]\r\nNom=C:\\windows\\uninst_Korvalix.exe\r\n"
+             "[Fichier_2]\r\nNom=C:\\Program Files\\Korvalix\\korvalix.exe\r\n"
+             "[Fichier_3]\r\nNom=%desktop%\\Korvalix.lnk\r\n"
+             "[Fichier_4]\r\nNom=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\\Aide.lnk\r\n");
     EXPECT_EQ(plan.appName, "Korvalix32");
     EXPECT_EQ(plan.uninstallKey.path, "Korvalix");
     EXPECT_EQ(plan.uninstallKey.refusal, Refusal::None);
@@ -155,7 +158,8 @@ TEST(UninstallPlan, FoldersOfTheSystemAreNeverRemoved) {
 
 TEST(UninstallPlan, DangerousEntriesOfALogAreKeptInThePlanAsRefused) {
     const UninstallPlan plan = Plan(
-        "[Setup]\r\nNom=K\r\nDossierInstall=C:\\\r\nDossierDemarrage=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\r\n"
+        "[Setup]\r\nNom=K\r\nDossierInstall=C:\\\r\nDossierDemarrage=C:\\ProgramData\\Microsoft\\Windows\\Start "
+        "Menu\\Programs\r\n"
         "Desinstall=..\\..\\Run\r\n"
         "[Fichier_1]\r\nNom=C:\\windows\r\n"
         "[Fichier_2]\r\nNom=%desktop%\\\r\n"
@@ -176,8 +180,8 @@ TEST(UninstallPlan, DangerousEntriesOfALogAreKeptInThePlanAsRefused) {
 TEST(UninstallPlan, DesktopEntriesWithoutADesktopAreRefused) {
     ProtectedFolders folders = Folders();
     folders.desktop.clear();
-    const auto plan = MakeUninstallPlan(IniFile::Parse(std::string(kSetup) + "[Fichier_1]\r\nNom=%desktop%\\K.lnk\r\n"),
-                                        folders);
+    const auto plan =
+        MakeUninstallPlan(IniFile::Parse(std::string(kSetup) + "[Fichier_1]\r\nNom=%desktop%\\K.lnk\r\n"), folders);
     ASSERT_TRUE(plan);
     ASSERT_EQ(plan->files.size(), 1u);
     EXPECT_EQ(plan->files[0].refusal, Refusal::NoDesktop);
@@ -197,9 +201,10 @@ TEST(UninstallPlan, ShortNamesAreCheckedInTheirLongForm) {
     auto canonical = [](const std::string& path) {
         return path.rfind("C:\\PROGRA~1", 0) == 0 ? "C:\\Program Files" + path.substr(11) : path;
     };
-    const UninstallPlan plan = Plan("[Setup]\r\nDossierInstall=C:\\PROGRA~1\\\r\n"
-                                    "[Fichier_1]\r\nNom=C:\\PROGRA~1\\Korvalix\\k.exe\r\n",
-                                    canonical);
+    const UninstallPlan plan = Plan(
+        "[Setup]\r\nDossierInstall=C:\\PROGRA~1\\\r\n"
+        "[Fichier_1]\r\nNom=C:\\PROGRA~1\\Korvalix\\k.exe\r\n",
+        canonical);
     EXPECT_EQ(plan.installFolder.refusal, Refusal::ProgramFilesFolder);
     ASSERT_EQ(plan.files.size(), 1u);
     EXPECT_EQ(plan.files[0].path, "C:\\Program Files\\Korvalix\\k.exe");

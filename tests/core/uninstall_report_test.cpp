@@ -31,14 +31,15 @@ TEST(UninstallReport, ListsWhatIsLeftWithItsReason) {
     report.Add("l'entrée « K »", Outcome::Kept);
     report.Add("C:\\a\\z.dat", Outcome::Failed, "accès refusé");
     EXPECT_TRUE(report.SomethingLeft());
-    EXPECT_EQ(ReportText(report),
-              "La désinstallation de Korvalix32 est terminée, mais les éléments suivants n'ont pas été supprimés :\r"
-              "- C:\\a\\x.exe : suppression prévue au prochain redémarrage de l'ordinateur (fichier en cours d'utilisation)\r"
-              "- C:\\ : suppression refusée par sécurité (racine d'un lecteur)\r"
-              "- C:\\a\\ : dossier conservé car il contient d'autres fichiers\r"
-              "- l'entrée « K » : entrée conservée car elle appartient à une autre installation\r"
-              "- C:\\a\\z.dat : suppression impossible (accès refusé)\r"
-              "\r1 élément a été supprimé.");
+    EXPECT_EQ(
+        ReportText(report),
+        "La désinstallation de Korvalix32 est terminée, mais les éléments suivants n'ont pas été supprimés :\r"
+        "- C:\\a\\x.exe : suppression prévue au prochain redémarrage de l'ordinateur (fichier en cours d'utilisation)\r"
+        "- C:\\ : suppression refusée par sécurité (racine d'un lecteur)\r"
+        "- C:\\a\\ : dossier conservé car il contient d'autres fichiers\r"
+        "- l'entrée « K » : entrée conservée car elle appartient à une autre installation\r"
+        "- C:\\a\\z.dat : suppression impossible (accès refusé)\r"
+        "\r1 élément a été supprimé.");
 }
 
 TEST(UninstallReport, LongListsAreCut) {
@@ -55,7 +56,8 @@ TEST(UninstallReport, ConfirmationNamesTheApplicationAndItsFolder) {
     EXPECT_EQ(ConfirmationText("Korvalix32", "C:\\Program Files\\Korvalix\\"),
               "Voulez-vous vraiment désinstaller Korvalix32 et supprimer tous ses éléments ?\r\r"
               "Le dossier C:\\Program Files\\Korvalix\\ sera supprimé s'il ne contient plus d'autres fichiers.");
-    EXPECT_EQ(ConfirmationText("", ""), "Voulez-vous vraiment désinstaller ce logiciel et supprimer tous ses éléments ?");
+    EXPECT_EQ(ConfirmationText("", ""),
+              "Voulez-vous vraiment désinstaller ce logiciel et supprimer tous ses éléments ?");
 }
 
 }  // namespace

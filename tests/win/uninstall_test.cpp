@@ -50,8 +50,8 @@ void MakeUninstallKey(const std::string& uninstallString) {
 // The paths waiting for the next restart, as the system keeps them.
 std::string PendingRemovals() {
     HKEY key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
-                        &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
         return {};
     DWORD size = 0;
     std::string data;
@@ -100,13 +100,13 @@ protected:
 
     // A log as the installer writes it, with the given counter and entries.
     void WriteLog(const std::string& fichiers, const std::string& entries, const std::string& logPath = kLogPath) {
-        testing_support::WriteFile(
-            logPath, "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n"
-                     "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n"
-                     "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" + std::string(kInstallDir) +
-                         "\r\nDesinstall=KorvalixTest\r\nRun=Korvalix32\r\n" +
-                         (fichiers.empty() ? "" : "Fichiers=" + fichiers + "\r\n") + "DossierDemarrage=" + group_ +
-                         "\r\n" + entries);
+        testing_support::WriteFile(logPath,
+                                   "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n"
+                                   "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n"
+                                   "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" +
+                                       std::string(kInstallDir) + "\r\nDesinstall=KorvalixTest\r\nRun=Korvalix32\r\n" +
+                                       (fichiers.empty() ? "" : "Fichiers=" + fichiers + "\r\n") +
+                                       "DossierDemarrage=" + group_ + "\r\n" + entries);
     }
 
     // The installation of the example manifest: its files, shortcuts and entry.
@@ -199,7 +199,8 @@ TEST_F(UninstallTest, WithoutAReadableLogNothingChanges) {
     WriteLog("7", Entries(ExampleEntries()));
     const std::string missing = std::string(kInstallDir) + "absent.log";
 
-    for (const std::string& arguments : {std::string(), "\"" + missing + "\"", std::string("\"") + kInstallDir + "\""}) {
+    for (const std::string& arguments :
+         {std::string(), "\"" + missing + "\"", std::string("\"") + kInstallDir + "\""}) {
         EXPECT_EQ(Run(arguments), kUninstallNoLog) << arguments;
         ASSERT_EQ(dialogs_.size(), 1u) << arguments;
         EXPECT_EQ(LastDialog().kind, ui::DialogKind::Error);
@@ -211,8 +212,8 @@ TEST_F(UninstallTest, WithoutAReadableLogNothingChanges) {
 
 TEST_F(UninstallTest, ALogWithoutSetupSectionChangesNothing) {
     const auto paths = MakeInstallation();
-    testing_support::WriteFile(kLogPath, "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n" +
-                                             Entries(ExampleEntries()));
+    testing_support::WriteFile(
+        kLogPath, "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n" + Entries(ExampleEntries()));
     EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallNoLog);
     ASSERT_EQ(dialogs_.size(), 1u);
     EXPECT_EQ(LastDialog().kind, ui::DialogKind::Error);
@@ -264,8 +265,10 @@ TEST_F(UninstallTest, AFileInUseIsReportedAndScheduledForTheRestart) {
     for (int i = 0; i < 200 && !isHeld; ++i) {
         HANDLE probe = ::CreateFileA(held.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, 0, nullptr);
-        if (probe == INVALID_HANDLE_VALUE) isHeld = true;
-        else ::CloseHandle(probe), std::this_thread::sleep_for(50ms);
+        if (probe == INVALID_HANDLE_VALUE)
+            isHeld = true;
+        else
+            ::CloseHandle(probe), std::this_thread::sleep_for(50ms);
     }
     ASSERT_TRUE(isHeld);
 
@@ -314,9 +317,10 @@ TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReported) {
     MakeFile(userFolder + "\\lettre.txt");
 
     std::vector<std::string> entries = ExampleEntries();
-    for (const char* dangerous : {"C:\\", "C:\\windows", "C:\\Program Files", "C:\\Program Files\\", "relatif.exe",
-                                  "C:\\Program Files\\Korvalix\\..\\..\\windows\\win.ini", "%desktop%\\",
-                                  "C:\\windows\\system32\\korvalix_test.dll", "C:\\Program Files\\Korvalix\\Mes documents"})
+    for (const char* dangerous :
+         {"C:\\", "C:\\windows", "C:\\Program Files", "C:\\Program Files\\", "relatif.exe",
+          "C:\\Program Files\\Korvalix\\..\\..\\windows\\win.ini", "%desktop%\\",
+          "C:\\windows\\system32\\korvalix_test.dll", "C:\\Program Files\\Korvalix\\Mes documents"})
         entries.push_back(dangerous);
     WriteLog(std::to_string(entries.size()), Entries(entries));
 
@@ -332,17 +336,18 @@ TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReported) {
     ASSERT_FALSE(dialogs_.empty());
     const std::string& report = LastDialog().text;
     EXPECT_EQ(LastDialog().kind, ui::DialogKind::Warning);
-    for (const char* line : {"- C:\\ : suppression refusée par sécurité (racine d'un lecteur)\r",
-                             "- C:\\windows : suppression refusée par sécurité (dossier Windows)\r",
-                             "- C:\\Program Files\\ : suppression refusée par sécurité (dossier des programmes (Program Files))\r",
-                             "- C:\\Program Files\\Korvalix\\..\\..\\windows\\win.ini : suppression refusée par "
-                             "sécurité (chemin contenant « . » ou « .. »)\r",
-                             "- relatif.exe : suppression refusée par sécurité (chemin relatif)\r",
-                             "- %desktop%\\ : suppression refusée par sécurité (dossier du Bureau)\r",
-                             "- C:\\windows\\system32\\korvalix_test.dll : suppression refusée par sécurité",
-                             "- C:\\Program Files\\Korvalix\\Mes documents : suppression refusée par sécurité (un "
-                             "dossier est désigné là où un fichier est attendu)\r",
-                             "- C:\\Program Files\\Korvalix\\ : dossier conservé car il contient d'autres fichiers\r"})
+    for (const char* line :
+         {"- C:\\ : suppression refusée par sécurité (racine d'un lecteur)\r",
+          "- C:\\windows : suppression refusée par sécurité (dossier Windows)\r",
+          "- C:\\Program Files\\ : suppression refusée par sécurité (dossier des programmes (Program Files))\r",
+          "- C:\\Program Files\\Korvalix\\..\\..\\windows\\win.ini : suppression refusée par "
+          "sécurité (chemin contenant « . » ou « .. »)\r",
+          "- relatif.exe : suppression refusée par sécurité (chemin relatif)\r",
+          "- %desktop%\\ : suppression refusée par sécurité (dossier du Bureau)\r",
+          "- C:\\windows\\system32\\korvalix_test.dll : suppression refusée par sécurité",
+          "- C:\\Program Files\\Korvalix\\Mes documents : suppression refusée par sécurité (un "
+          "dossier est désigné là où un fichier est attendu)\r",
+          "- C:\\Program Files\\Korvalix\\ : dossier conservé car il contient d'autres fichiers\r"})
         EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
 }
 
@@ -494,7 +499,7 @@ TEST_F(UninstallProgramTest, AsksThenReportsAsAUserSeesIt) {
     ASSERT_NE(uninstaller.Id(), 0u);
     HWND question = WaitForTopWindow("Confirmation");
     ASSERT_NE(question, nullptr);
-    EXPECT_TRUE(Exists(kInstallDir));  // nothing goes before the answer
+    EXPECT_TRUE(Exists(kInstallDir));               // nothing goes before the answer
     ::PostMessageA(question, WM_COMMAND, IDOK, 0);  // "&Oui"
 
     HWND report = WaitForTopWindow("Information", 60s);
