@@ -1,0 +1,131 @@
+#include "Removal.h"
+
+#include <windows.h>
+
+#include "core/text.h"
+#include "core/uninstall_plan.h"
+#include "win/files.h"
+#include "win/handle.h"
+#include "win/registry.h"
+
+namespace {
+
+const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+std::string ErrorReason(DWORD error) {
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+            return "accès refusé";
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return "fichier en cours d'utilisation";
+        case ERROR_WRITE_PROTECT:
+            return "support protégé en écriture";
+        default:
+            return "erreur " + std::to_string(error);
+    }
+}
+
+// The names directly inside a folder.
+std::set<std::string> FolderContents(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((core::IncludeBackslash(folder) + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.insert(name);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+}  // namespace
+
+std::string PathKey(const std::string& path) {
+    std::string key = core::FolderKey(path);
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}
+
+bool ScheduleRemovalAtRestart(const std::string& path) {
+    return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+RemovalResult RemoveFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (IsNotFound(error)) return {core::Outcome::Missing, {}};
+        return {core::Outcome::Failed, ErrorReason(error)};
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return {core::Outcome::Refused, core::RefusalText(core::Refusal::NamesFolder)};
+
+    // The installed copy may have come read-only from its medium.
+    const bool readOnly = attributes & FILE_ATTRIBUTE_READONLY;
+    if (readOnly) ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (::DeleteFileA(path.c_str())) return {core::Outcome::Removed, {}};
+    const DWORD error = ::GetLastError();
+    if (IsNotFound(error)) return {core::Outcome::Missing, {}};
+    if (ScheduleRemovalAtRestart(path)) return {core::Outcome::Scheduled, "fichier en cours d'utilisation"};
+    if (readOnly) ::SetFileAttributesA(path.c_str(), attributes);
+    return {core::Outcome::Failed, ErrorReason(error)};
+}
+
+RemovalResult RemoveEmptyFolder(const std::string& path, const std::set<std::string>& scheduledFiles) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return {core::Outcome::Missing, {}};
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {core::Outcome::Failed, "ce n'est pas un dossier"};
+    if (::RemoveDirectoryA(path.c_str())) return {core::Outcome::Removed, {}};
+    const DWORD error = ::GetLastError();
+
+    const std::set<std::string> left = FolderContents(path);
+    if (left.empty()) return {core::Outcome::Failed, ErrorReason(error)};
+    const std::string base = core::IncludeBackslash(core::FolderKey(path));
+    for (const std::string& name : left)
+        if (!scheduledFiles.count(PathKey(base + name))) return {core::Outcome::NotEmpty, {}};
+    // What stays goes at the restart, files first, and the folder with them.
+    if (ScheduleRemovalAtRestart(core::FolderKey(path)))
+        return {core::Outcome::Scheduled, "les fichiers qu'il contient encore sont en cours d'utilisation"};
+    return {core::Outcome::NotEmpty, {}};
+}
+
+RemovalResult RemoveUninstallEntry(const std::string& name, const std::string& logPath) {
+    const std::string path = kUninstallKey + name;
+    {
+        const win::RegistryKey key = win::OpenRegistryKey(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE);
+        if (!key) return {core::Outcome::Missing, {}};
+        std::optional<std::string> command;
+        try {
+            command = win::ReadRegistryString(key, "UninstallString");
+        } catch (const core::Error&) {
+            return {core::Outcome::Kept, {}};  // not an entry the installer wrote
+        }
+        // An entry left by an earlier installation elsewhere still serves it.
+        if (command && !core::UninstallStringNamesLog(*command, logPath)) return {core::Outcome::Kept, {}};
+    }
+    const LONG result = ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+    if (result == ERROR_SUCCESS) return {core::Outcome::Removed, {}};
+    if (result == ERROR_FILE_NOT_FOUND) return {core::Outcome::Missing, {}};
+    return {core::Outcome::Failed, ErrorReason(static_cast<DWORD>(result))};
+}
+
+void SignalRunningCopiesToQuit(const std::string& installFolder, unsigned wait,
+                               const std::function<void()>& keepAlive) {
+    const std::string signal = core::IncludeBackslash(installFolder) + kQuitSignalName;
+    win::FileHandle file(
+        ::CreateFileA(signal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    file.reset();
+
+    const DWORD start = ::GetTickCount();
+    for (DWORD elapsed = 0; elapsed < wait; elapsed = ::GetTickCount() - start) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, wait - elapsed, QS_ALLINPUT);
+        if (keepAlive) keepAlive();
+    }
+    ::DeleteFileA(signal.c_str());
+}

@@ -1,0 +1,185 @@
+#include "Uninstaller.h"
+
+#include <windows.h>
+
+#include <set>
+
+#include "ProgressWindow.h"
+#include "Relaunch.h"
+#include "Removal.h"
+#include "SystemFolders.h"
+#include "ui/message_dialog.h"
+#include "win/handle.h"
+
+namespace {
+
+// A real log holds a few kilobytes; anything far bigger is not one.
+constexpr LONGLONG kLogSizeLimit = 16 << 20;
+
+std::optional<std::string> ReadLogBytes(const std::string& path) {
+    const win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > kLogSizeLimit) return std::nullopt;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size()))
+        return std::nullopt;
+    return bytes;
+}
+
+void ShowProblem(const std::string& problem) {
+    ui::ShowDialog(ui::DialogKind::Error, problem + "\rLa désinstallation est impossible ; rien n'a été modifié.",
+                   ui::DialogButtons::Ok);
+}
+
+std::string EntryDescription(const std::string& name) {
+    return "Entrée « " + name + " » de la liste des programmes installés";
+}
+
+// The removals, in order, each recorded in the report.
+class Removals {
+public:
+    Removals(const core::UninstallPlan& plan, ProgressWindow* progress)
+        : report_{plan.appName, {}}, progress_(progress), folders_(SystemFolders()) {}
+
+    void Status(const std::string& text) {
+        if (progress_) progress_->SetStatus(text);
+    }
+    void Step() {
+        if (progress_) progress_->Step();
+    }
+
+    void Record(const std::string& what, const RemovalResult& result) {
+        report_.Add(what, result.outcome, result.reason);
+        if (result.outcome == core::Outcome::Scheduled) scheduled_.insert(PathKey(what));
+    }
+
+    void Refuse(const std::string& what, core::Refusal refusal) {
+        report_.Add(what, core::Outcome::Refused, core::RefusalText(refusal));
+    }
+
+    void File(const core::PlannedItem& item) {
+        Status("Suppression de " + item.path);
+        if (item.refusal != core::Refusal::None) return Refuse(item.logged, item.refusal);
+        Record(item.path, RemoveFile(item.path));
+    }
+
+    void Folder(const core::PlannedItem& item) {
+        if (item.logged.empty()) return;
+        Status("Suppression du dossier " + item.path);
+        if (item.refusal != core::Refusal::None) return Refuse(item.logged, item.refusal);
+        Record(item.path, RemoveEmptyFolder(item.path, scheduled_));
+    }
+
+    void Log(const std::string& logPath) {
+        Status("Suppression du journal de désinstallation");
+        const std::string path = core::NormalisePath(logPath);
+        if (const core::Refusal refusal = core::CheckFile(path, folders_); refusal != core::Refusal::None)
+            return Refuse(logPath, refusal);
+        Record(path, RemoveFile(path));
+    }
+
+    void UninstallEntry(const core::PlannedItem& key, const std::string& logPath) {
+        if (key.logged.empty()) return;
+        Status("Suppression de l'entrée de désinstallation");
+        if (key.refusal != core::Refusal::None) return Refuse(EntryDescription(key.logged), key.refusal);
+        const RemovalResult result = RemoveUninstallEntry(key.path, logPath);
+        report_.Add(EntryDescription(key.path), result.outcome, result.reason);
+    }
+
+    core::UninstallReport Report() && { return std::move(report_); }
+
+private:
+    core::UninstallReport report_;
+    ProgressWindow* progress_;
+    core::ProtectedFolders folders_;
+    std::set<std::string> scheduled_;  // PathKey of each path that goes at the restart
+};
+
+}  // namespace
+
+std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath, std::string& problem) {
+    const auto bytes = ReadLogBytes(logPath);
+    if (!bytes) {
+        problem = "Le journal de désinstallation « " + logPath + " » est introuvable ou illisible.";
+        return std::nullopt;
+    }
+    auto plan = core::MakeUninstallPlan(core::IniFile::Parse(*bytes), SystemFolders(), LongPath);
+    if (!plan)
+        problem =
+            "Le fichier « " + logPath + " » n'est pas un journal de désinstallation : la section [Setup] y manque.";
+    return plan;
+}
+
+core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::string& logPath,
+                                const UninstallOptions& options, ProgressWindow* progress) {
+    Removals removals(plan, progress);
+
+    const core::PlannedItem& installFolder = plan.installFolder;
+    if (!installFolder.path.empty() && installFolder.refusal == core::Refusal::None) {
+        removals.Status("Fermeture de " + (plan.appName.empty() ? std::string("l'application") : plan.appName));
+        SignalRunningCopiesToQuit(installFolder.path, options.quitSignalWait, ProgressWindow::ProcessMessages);
+    }
+    removals.Step();
+
+    for (const core::PlannedItem& file : plan.files) {
+        removals.File(file);
+        removals.Step();
+    }
+    removals.Folder(plan.startMenuFolder);
+    removals.Step();
+    removals.Log(logPath);
+    removals.Step();
+    removals.Folder(installFolder);
+    removals.Step();
+    removals.UninstallEntry(plan.uninstallKey, logPath);
+    removals.Step();
+    return std::move(removals).Report();
+}
+
+int RunUninstaller(const std::string& arguments, bool interactive) {
+    UninstallOptions options;
+    options.interactive = interactive;
+    return RunUninstaller(arguments, options);
+}
+
+int RunUninstaller(const std::string& arguments, const UninstallOptions& options) {
+    const auto command = core::ParseUninstallCommandLine(arguments);
+    if (command) return RunUninstaller(*command, options);
+    if (options.interactive) ShowProblem("Aucun journal de désinstallation n'est indiqué.");
+    return kUninstallNoLog;
+}
+
+int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions& given) {
+    UninstallOptions options = given;
+    if (command.silent) options.interactive = false;
+    if (command.Relaunched()) WaitForFirstInstance(command.firstInstance);
+
+    const std::string logPath = FullPath(command.logPath);
+    std::string problem;
+    const auto plan = LoadUninstallPlan(logPath, problem);
+    if (!plan) {
+        if (options.interactive) ShowProblem(problem);
+        return kUninstallNoLog;
+    }
+    if (options.interactive &&
+        ui::ShowDialog(ui::DialogKind::Confirmation, core::ConfirmationText(plan->appName, plan->installFolder.path),
+                       ui::DialogButtons::YesNo) != ui::DialogResult::Yes)
+        return kUninstallCancelled;
+
+    core::UninstallReport report;
+    {
+        std::optional<ProgressWindow> progress;
+        if (options.interactive)
+            progress.emplace(
+                "Désinstallation de " + (plan->appName.empty() ? std::string("l'application") : plan->appName),
+                static_cast<int>(plan->files.size()) + 5);
+        report = Uninstall(*plan, logPath, options, progress ? &*progress : nullptr);
+    }
+    if (options.interactive)
+        ui::ShowDialog(report.SomethingLeft() ? ui::DialogKind::Warning : ui::DialogKind::Information,
+                       core::ReportText(report), ui::DialogButtons::Ok);
+    return report.SomethingLeft() ? kUninstallIncomplete : kUninstallDone;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// Undoing an installation from its setup.log: the whole run, callable from
+// the program's entry point and from tests.
+
+#include <optional>
+#include <string>
+
+#include "core/uninstall_command.h"
+#include "core/uninstall_plan.h"
+#include "core/uninstall_report.h"
+
+// What the run ends with, as the process's exit code.
+enum UninstallExitCode : int {
+    kUninstallDone = 0,        // everything the log names is gone
+    kUninstallNoLog = 1,       // no readable log: nothing was changed
+    kUninstallCancelled = 2,   // the user said no: nothing was changed
+    kUninstallIncomplete = 3,  // some items are left, or go at the next restart
+};
+
+struct UninstallOptions {
+    bool interactive = true;         // confirmation, progress window and final report; "/S" turns them off
+    unsigned quitSignalWait = 2000;  // milliseconds the running copies have to quit
+};
+
+// `arguments` is the command line after the program's name: the log path,
+// quoted or not, optionally preceded by "/S".
+int RunUninstaller(const std::string& arguments, bool interactive);
+int RunUninstaller(const std::string& arguments, const UninstallOptions& options);
+// The same for a command line already read.
+int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions& options);
+
+// The plan for a log file; nothing when it cannot be read or has no [Setup].
+// `problem` receives the French text that says why.
+std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath, std::string& problem);
+
+// The removals themselves, in order, with the plan already accepted.
+class ProgressWindow;
+core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::string& logPath,
+                                const UninstallOptions& options, ProgressWindow* progress);

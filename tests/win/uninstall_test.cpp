@@ -1,0 +1,538 @@
+// The uninstaller against Wine's real files, folders and registry: hand-made
+// logs over files and entries the tests create, run in-process with the boxes
+// captured, and the program itself run as a child process.
+
+#include "Uninstaller.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "support/test_support.h"
+#include "ui/message_dialog.h"
+#include "win/files.h"
+#include "win/registry.h"
+#include "win/shell.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using testing_support::ChildProcess;
+
+const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvalixTest";
+const char* const kInstallDir = "C:\\Program Files\\Korvalix\\";
+const char* const kLogPath = "C:\\Program Files\\Korvalix\\setup.log";
+const char* const kWindowsFile = "C:\\windows\\uninst_KorvalixTest.exe";
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void MakeFile(const std::string& path, const std::string& bytes = "contenu") {
+    testing_support::WriteFile(path, bytes);
+    ASSERT_TRUE(win::FileExists(path)) << path;
+}
+
+bool KeyExists(const std::string& path) {
+    return static_cast<bool>(win::OpenRegistryKey(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE));
+}
+
+void MakeUninstallKey(const std::string& uninstallString) {
+    auto created = win::CreateRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
+    ASSERT_TRUE(created.key);
+    win::WriteRegistryString(created.key, "DisplayName", "Korvalix32");
+    win::WriteRegistryString(created.key, "UninstallString", uninstallString);
+}
+
+// The paths waiting for the next restart, as the system keeps them.
+std::string PendingRemovals() {
+    HKEY key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return {};
+    DWORD size = 0;
+    std::string data;
+    if (::RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+        data.resize(size);
+        ::RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
+                           &size);
+    }
+    ::RegCloseKey(key);
+    for (char& c : data)
+        if (c == '\0') c = '|';
+    return data;
+}
+
+bool ContainsIgnoringCase(std::string text, std::string part) {
+    for (std::string* s : {&text, &part})
+        for (char& c : *s) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+    return text.find(part) != std::string::npos;
+}
+
+// One section per entry, numbered from 1.
+std::string Entries(const std::vector<std::string>& paths, int first = 1) {
+    std::string text;
+    for (size_t i = 0; i < paths.size(); ++i)
+        text += "[Fichier_" + std::to_string(first + static_cast<int>(i)) + "]\r\nNom=" + paths[i] + "\r\n";
+    return text;
+}
+
+class UninstallTest : public testing::Test {
+protected:
+    void SetUp() override {
+        group_ = win::SpecialFolderPath(CSIDL_COMMON_PROGRAMS) + "\\Korvalix";
+        desktop_ = win::SpecialFolderPath(CSIDL_DESKTOP);
+        ASSERT_FALSE(desktop_.empty());
+        ASSERT_TRUE(win::ForceDirectories(kInstallDir));
+        ASSERT_TRUE(win::ForceDirectories(group_));
+    }
+
+    void TearDown() override {
+        testing_support::RemoveTree(kInstallDir);
+        testing_support::RemoveTree(group_);
+        ::DeleteFileA((desktop_ + "\\Korvalix.lnk").c_str());
+        ::DeleteFileA(kWindowsFile);
+        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    }
+
+    // A log as the installer writes it, with the given counter and entries.
+    void WriteLog(const std::string& fichiers, const std::string& entries, const std::string& logPath = kLogPath) {
+        testing_support::WriteFile(logPath,
+                                   "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n"
+                                   "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n"
+                                   "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" +
+                                       std::string(kInstallDir) + "\r\nDesinstall=KorvalixTest\r\nRun=Korvalix32\r\n" +
+                                       (fichiers.empty() ? "" : "Fichiers=" + fichiers + "\r\n") +
+                                       "DossierDemarrage=" + group_ + "\r\n" + entries);
+    }
+
+    // The installation of the example manifest: its files, shortcuts and entry.
+    std::vector<std::string> MakeInstallation() {
+        const std::vector<std::string> paths = {
+            kWindowsFile,
+            std::string(kInstallDir) + "korvalix.exe",
+            std::string(kInstallDir) + "korvalix32.hlp",
+            std::string(kInstallDir) + "erreurs.log",
+            group_ + "\\Korvalix.lnk",
+            desktop_ + "\\Korvalix.lnk",
+            group_ + "\\Aide de Korvalix.lnk",
+        };
+        for (const std::string& path : paths) MakeFile(path);
+        MakeUninstallKey(std::string(kWindowsFile) + " \"" + kLogPath + "\"");
+        return paths;
+    }
+
+    std::vector<std::string> ExampleEntries() {
+        return {kWindowsFile,
+                std::string(kInstallDir) + "korvalix.exe",
+                std::string(kInstallDir) + "korvalix32.hlp",
+                std::string(kInstallDir) + "erreurs.log",
+                group_ + "\\Korvalix.lnk",
+                "%desktop%\\Korvalix.lnk",
+                group_ + "\\Aide de Korvalix.lnk"};
+    }
+
+    int Run(const std::string& arguments, ui::DialogResult answer = ui::DialogResult::Yes, unsigned quitWait = 0) {
+        ui::ScopedDialogCapture capture([&](const ui::DialogRequest& request) {
+            return request.buttons == ui::DialogButtons::YesNo ? answer : ui::DialogResult::Ok;
+        });
+        UninstallOptions options;
+        options.quitSignalWait = quitWait;
+        const int code = RunUninstaller(arguments, options);
+        dialogs_ = capture.Requests();
+        return code;
+    }
+
+    const ui::DialogRequest& LastDialog() const { return dialogs_.back(); }
+
+    void ExpectNothingChanged(const std::vector<std::string>& paths) {
+        for (const std::string& path : paths) EXPECT_TRUE(win::FileExists(path)) << path;
+        EXPECT_TRUE(win::FileExists(kLogPath));
+        EXPECT_TRUE(KeyExists(kUninstallKey));
+    }
+
+    std::string group_;
+    std::string desktop_;
+    std::vector<ui::DialogRequest> dialogs_;
+};
+
+TEST_F(UninstallTest, RemovesAnInstallationAndEverythingItRecorded) {
+    const auto paths = MakeInstallation();
+    WriteLog("7", Entries(ExampleEntries()));
+
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone);
+
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_FALSE(Exists(kLogPath));
+    EXPECT_FALSE(Exists(kInstallDir));
+    EXPECT_FALSE(Exists(group_));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_TRUE(Exists("C:\\Program Files"));
+    EXPECT_TRUE(Exists(desktop_));
+
+    ASSERT_EQ(dialogs_.size(), 2u);
+    EXPECT_EQ(dialogs_[0].kind, ui::DialogKind::Confirmation);
+    EXPECT_EQ(dialogs_[0].title, "Confirmation");
+    EXPECT_EQ(dialogs_[0].buttons, ui::DialogButtons::YesNo);
+    EXPECT_NE(dialogs_[0].text.find("Korvalix32"), std::string::npos);
+    EXPECT_NE(dialogs_[0].text.find(kInstallDir), std::string::npos);
+    EXPECT_EQ(dialogs_[1].kind, ui::DialogKind::Information);
+    // Seven entries, the group, the log, the folder and the registry entry.
+    EXPECT_EQ(dialogs_[1].text, "Korvalix32 a été désinstallé.\r\r11 éléments ont été supprimés.");
+    // The texts reach the screen in Windows-1252.
+    EXPECT_NE(dialogs_[1].text.find("\xE9"), std::string::npos);
+}
+
+TEST_F(UninstallTest, AcceptsTheLogPathUnquoted) {
+    const auto paths = MakeInstallation();
+    WriteLog("7", Entries(ExampleEntries()));
+    EXPECT_EQ(Run(std::string("  ") + kLogPath + " "), kUninstallDone);
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_FALSE(Exists(kInstallDir));
+}
+
+TEST_F(UninstallTest, WithoutAReadableLogNothingChanges) {
+    const auto paths = MakeInstallation();
+    WriteLog("7", Entries(ExampleEntries()));
+    const std::string missing = std::string(kInstallDir) + "absent.log";
+
+    for (const std::string& arguments :
+         {std::string(), "\"" + missing + "\"", std::string("\"") + kInstallDir + "\""}) {
+        EXPECT_EQ(Run(arguments), kUninstallNoLog) << arguments;
+        ASSERT_EQ(dialogs_.size(), 1u) << arguments;
+        EXPECT_EQ(LastDialog().kind, ui::DialogKind::Error);
+        EXPECT_NE(LastDialog().text.find("rien n'a été modifié"), std::string::npos) << LastDialog().text;
+        ExpectNothingChanged(paths);
+    }
+    EXPECT_NE(LastDialog().text.find("introuvable ou illisible"), std::string::npos);
+}
+
+TEST_F(UninstallTest, ALogWithoutSetupSectionChangesNothing) {
+    const auto paths = MakeInstallation();
+    testing_support::WriteFile(
+        kLogPath, "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n" + Entries(ExampleEntries()));
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallNoLog);
+    ASSERT_EQ(dialogs_.size(), 1u);
+    EXPECT_EQ(LastDialog().kind, ui::DialogKind::Error);
+    EXPECT_NE(LastDialog().text.find("[Setup]"), std::string::npos);
+    ExpectNothingChanged(paths);
+}
+
+TEST_F(UninstallTest, AnsweringNoChangesNothing) {
+    const auto paths = MakeInstallation();
+    WriteLog("7", Entries(ExampleEntries()));
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\"", ui::DialogResult::No), kUninstallCancelled);
+    ASSERT_EQ(dialogs_.size(), 1u);
+    ExpectNothingChanged(paths);
+}
+
+TEST_F(UninstallTest, SilentRunAsksAndShowsNothing) {
+    const auto paths = MakeInstallation();
+    WriteLog("7", Entries(ExampleEntries()));
+    EXPECT_EQ(Run(std::string("/S \"") + kLogPath + "\""), kUninstallDone);
+    EXPECT_TRUE(dialogs_.empty());
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+
+    EXPECT_EQ(Run("/S \"C:\\nowhere\\setup.log\""), kUninstallNoLog);
+    EXPECT_TRUE(dialogs_.empty());
+}
+
+TEST_F(UninstallTest, EntriesAlreadyGoneAreSkippedSilently) {
+    auto paths = MakeInstallation();
+    ASSERT_TRUE(::DeleteFileA(paths[2].c_str()));
+    ASSERT_TRUE(::DeleteFileA(paths[5].c_str()));
+    WriteLog("7", Entries(ExampleEntries()));
+
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone);
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_EQ(LastDialog().kind, ui::DialogKind::Information);
+    EXPECT_EQ(LastDialog().text, "Korvalix32 a été désinstallé.\r\r9 éléments ont été supprimés.");
+}
+
+TEST_F(UninstallTest, AFileInUseIsReportedAndScheduledForTheRestart) {
+    const auto paths = MakeInstallation();
+    WriteLog("7", Entries(ExampleEntries()));
+    const std::string held = paths[1];
+
+    ChildProcess holder("\"" + testing_support::TestFolder() + "hold_file.exe\" \"" + held + "\"");
+    ASSERT_NE(holder.Id(), 0u);
+    // Wait until the file is really held: opening it for deletion is refused.
+    bool isHeld = false;
+    for (int i = 0; i < 200 && !isHeld; ++i) {
+        HANDLE probe = ::CreateFileA(held.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe == INVALID_HANDLE_VALUE)
+            isHeld = true;
+        else
+            ::CloseHandle(probe), std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_TRUE(isHeld);
+
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    EXPECT_TRUE(win::FileExists(held));
+    for (const std::string& path : paths) {
+        if (path == held) continue;
+        EXPECT_FALSE(Exists(path)) << path;
+    }
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+
+    const std::string pending = PendingRemovals();
+    EXPECT_TRUE(ContainsIgnoringCase(pending, held)) << pending;
+    // Nothing else is left in the folder, so it goes at the restart too.
+    EXPECT_TRUE(ContainsIgnoringCase(pending, "C:\\Program Files\\Korvalix|")) << pending;
+
+    EXPECT_EQ(LastDialog().kind, ui::DialogKind::Warning);
+    EXPECT_NE(LastDialog().text.find(held + " : suppression prévue au prochain redémarrage de l'ordinateur "
+                                            "(fichier en cours d'utilisation)"),
+              std::string::npos)
+        << LastDialog().text;
+}
+
+TEST_F(UninstallTest, ABrokenOrHugeCounterDoesNotMatter) {
+    for (const char* counter : {"abc", "2147483647", "-1", "0x7FFFFFFF", ""}) {
+        ASSERT_TRUE(win::ForceDirectories(kInstallDir));
+        ASSERT_TRUE(win::ForceDirectories(group_));
+        const auto paths = MakeInstallation();
+        WriteLog(counter, Entries(ExampleEntries()));
+
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone) << counter;
+        // Bounded by the sections present, not by the counter.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 20s) << counter;
+        for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << counter << " " << path;
+        EXPECT_FALSE(Exists(kInstallDir)) << counter;
+    }
+}
+
+TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReported) {
+    const auto paths = MakeInstallation();
+    MakeFile("C:\\windows\\system32\\korvalix_test.dll");
+    MakeFile(std::string(kInstallDir) + "relatif.exe");
+    const std::string userFolder = std::string(kInstallDir) + "Mes documents";
+    ASSERT_TRUE(win::ForceDirectories(userFolder));
+    MakeFile(userFolder + "\\lettre.txt");
+
+    std::vector<std::string> entries = ExampleEntries();
+    for (const char* dangerous :
+         {"C:\\", "C:\\windows", "C:\\Program Files", "C:\\Program Files\\", "relatif.exe",
+          "C:\\Program Files\\Korvalix\\..\\..\\windows\\win.ini", "%desktop%\\",
+          "C:\\windows\\system32\\korvalix_test.dll", "C:\\Program Files\\Korvalix\\Mes documents"})
+        entries.push_back(dangerous);
+    WriteLog(std::to_string(entries.size()), Entries(entries));
+
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    for (const char* kept : {"C:\\windows\\win.ini", "C:\\windows\\system32\\korvalix_test.dll",
+                             "C:\\Program Files\\Korvalix\\Mes documents\\lettre.txt"})
+        EXPECT_TRUE(win::FileExists(kept)) << kept;
+    EXPECT_TRUE(win::FolderExists(desktop_));
+    EXPECT_TRUE(win::FolderExists(kInstallDir));
+    ::DeleteFileA("C:\\windows\\system32\\korvalix_test.dll");
+
+    ASSERT_FALSE(dialogs_.empty());
+    const std::string& report = LastDialog().text;
+    EXPECT_EQ(LastDialog().kind, ui::DialogKind::Warning);
+    for (const char* line :
+         {"- C:\\ : suppression refusée par sécurité (racine d'un lecteur)\r",
+          "- C:\\windows : suppression refusée par sécurité (dossier Windows)\r",
+          "- C:\\Program Files\\ : suppression refusée par sécurité (dossier des programmes (Program Files))\r",
+          "- C:\\Program Files\\Korvalix\\..\\..\\windows\\win.ini : suppression refusée par "
+          "sécurité (chemin contenant « . » ou « .. »)\r",
+          "- relatif.exe : suppression refusée par sécurité (chemin relatif)\r",
+          "- %desktop%\\ : suppression refusée par sécurité (dossier du Bureau)\r",
+          "- C:\\windows\\system32\\korvalix_test.dll : suppression refusée par sécurité",
+          "- C:\\Program Files\\Korvalix\\Mes documents : suppression refusée par sécurité (un "
+          "dossier est désigné là où un fichier est attendu)\r",
+          "- C:\\Program Files\\Korvalix\\ : dossier conservé car il contient d'autres fichiers\r"})
+        EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
+}
+
+TEST_F(UninstallTest, TheUsersOwnFilesInTheFolderSurvive) {
+    const auto paths = MakeInstallation();
+    const std::string own = std::string(kInstallDir) + "mes notes.txt";
+    const std::string ownFolder = std::string(kInstallDir) + "Sauvegardes";
+    MakeFile(own);
+    ASSERT_TRUE(win::ForceDirectories(ownFolder));
+    MakeFile(ownFolder + "\\partie1.sav");
+    MakeFile(group_ + "\\Mon raccourci.lnk");
+    WriteLog("7", Entries(ExampleEntries()));
+
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_TRUE(win::FileExists(own));
+    EXPECT_TRUE(win::FileExists(ownFolder + "\\partie1.sav"));
+    EXPECT_TRUE(win::FileExists(group_ + "\\Mon raccourci.lnk"));
+    EXPECT_FALSE(Exists(kLogPath));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_EQ(testing_support::ListFolder(kInstallDir), (std::vector<std::string>{"Sauvegardes", "mes notes.txt"}));
+    EXPECT_NE(LastDialog().text.find(std::string(kInstallDir) + " : dossier conservé"), std::string::npos);
+    EXPECT_NE(LastDialog().text.find(group_ + " : dossier conservé"), std::string::npos);
+}
+
+TEST_F(UninstallTest, AContinuedLogOfTwoInstallationsIsUndoneAtOnce) {
+    auto paths = MakeInstallation();
+    // The second installation into the same folder added a file of its own
+    // and recorded the same paths again from Fichier_8 on.
+    const std::string added = std::string(kInstallDir) + "nouveau.dll";
+    MakeFile(added);
+    std::vector<std::string> second = ExampleEntries();
+    second.insert(second.begin() + 2, added);
+    WriteLog("15", Entries(ExampleEntries()) + Entries(second, 8));
+
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone);
+    paths.push_back(added);
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_FALSE(Exists(kInstallDir));
+    EXPECT_FALSE(Exists(group_));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_EQ(LastDialog().text, "Korvalix32 a été désinstallé.\r\r12 éléments ont été supprimés.");
+}
+
+TEST_F(UninstallTest, TheEntryOfAnotherInstallationIsKept) {
+    MakeInstallation();
+    MakeUninstallKey(std::string(kWindowsFile) + " \"D:\\Autre\\setup.log\"");
+    WriteLog("7", Entries(ExampleEntries()));
+
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    EXPECT_TRUE(KeyExists(kUninstallKey));
+    EXPECT_NE(LastDialog().text.find("Entrée « KorvalixTest » de la liste des programmes installés : entrée "
+                                     "conservée car elle appartient à une autre installation"),
+              std::string::npos)
+        << LastDialog().text;
+}
+
+TEST_F(UninstallTest, RunningCopiesAreAskedToQuitFirst) {
+    MakeInstallation();
+    WriteLog("7", Entries(ExampleEntries()));
+    const std::string signal = std::string(kInstallDir) + "korvalix.quit";
+
+    std::atomic<bool> seen = false, stop = false;
+    std::thread watcher([&] {
+        while (!stop && !seen) {
+            if (win::FileExists(signal)) seen = true;
+            std::this_thread::sleep_for(20ms);
+        }
+    });
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\"", ui::DialogResult::Yes, 1500), kUninstallDone);
+    stop = true;
+    watcher.join();
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(Exists(signal));
+}
+
+TEST_F(UninstallTest, ASignalFileOfTheUsersIsLeftAlone) {
+    MakeInstallation();
+    WriteLog("7", Entries(ExampleEntries()));
+    const std::string signal = std::string(kInstallDir) + "korvalix.quit";
+    MakeFile(signal, "à moi");
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    EXPECT_EQ(testing_support::ReadWholeFile(signal), "à moi");
+}
+
+// The program itself, started as the uninstall entry starts it, from the
+// Windows folder where the installer put it.
+class UninstallProgramTest : public UninstallTest {
+protected:
+    std::string Program() const { return testing_support::TestFolder() + "..\\..\\uninst_Korvalix.exe"; }
+
+    template <typename Done>
+    static bool WaitFor(Done done, std::chrono::seconds timeout = 60s) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(100ms);
+        }
+        return true;
+    }
+};
+
+TEST_F(UninstallProgramTest, RemovesItsOwnFileFromTheWindowsFolder) {
+    const auto paths = MakeInstallation();
+    ASSERT_TRUE(::CopyFileA(Program().c_str(), kWindowsFile, FALSE));
+    WriteLog("7", Entries(ExampleEntries()));
+
+    ChildProcess uninstaller(std::string(kWindowsFile) + " /S \"" + kLogPath + "\"");
+    ASSERT_NE(uninstaller.Id(), 0u);
+    // The first instance hands over to its copy and ends at once.
+    EXPECT_EQ(uninstaller.WaitForExit(20s), 0u);
+
+    EXPECT_TRUE(WaitFor([&] { return !Exists(kWindowsFile) && !KeyExists(kUninstallKey) && !Exists(kInstallDir); }));
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_FALSE(Exists(group_));
+    // The copy in the temporary folder goes at the next restart.
+    EXPECT_TRUE(WaitFor([] { return ContainsIgnoringCase(PendingRemovals(), "~desinst"); }, 20s)) << PendingRemovals();
+}
+
+TEST_F(UninstallProgramTest, KeepsAnUninstallerTheLogDoesNotName) {
+    MakeInstallation();
+    const std::string other = "C:\\windows\\uninst_Ailleurs.exe";
+    ASSERT_TRUE(::CopyFileA(Program().c_str(), other.c_str(), FALSE));
+    WriteLog("7", Entries(ExampleEntries()));
+
+    ChildProcess uninstaller(other + " /S \"" + kLogPath + "\"");
+    EXPECT_EQ(uninstaller.WaitForExit(20s), 0u);
+    EXPECT_TRUE(WaitFor([&] { return !Exists(kWindowsFile) && !KeyExists(kUninstallKey) && !Exists(kInstallDir); }));
+    EXPECT_TRUE(win::FileExists(other));
+    ::DeleteFileA(other.c_str());
+}
+
+// The boxes of the copy that does the work, a process the test did not start.
+HWND WaitForTopWindow(const char* caption, std::chrono::seconds timeout = 30s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (HWND window = ::FindWindowA(nullptr, caption); window && ::IsWindowVisible(window)) return window;
+        std::this_thread::sleep_for(50ms);
+    }
+    return nullptr;
+}
+
+TEST_F(UninstallProgramTest, AsksThenReportsAsAUserSeesIt) {
+    const auto paths = MakeInstallation();
+    ASSERT_TRUE(::CopyFileA(Program().c_str(), kWindowsFile, FALSE));
+    WriteLog("7", Entries(ExampleEntries()));
+
+    ChildProcess uninstaller(std::string(kWindowsFile) + " \"" + kLogPath + "\"");
+    ASSERT_NE(uninstaller.Id(), 0u);
+    HWND question = WaitForTopWindow("Confirmation");
+    ASSERT_NE(question, nullptr);
+    EXPECT_TRUE(Exists(kInstallDir));               // nothing goes before the answer
+    ::PostMessageA(question, WM_COMMAND, IDOK, 0);  // "&Oui"
+
+    HWND report = WaitForTopWindow("Information", 60s);
+    ASSERT_NE(report, nullptr);
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_FALSE(Exists(kInstallDir));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    ::PostMessageA(report, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([] { return ::FindWindowA(nullptr, "Information") == nullptr; }, 20s));
+}
+
+TEST_F(UninstallProgramTest, ReadsALogPathRelativeToTheCurrentFolder) {
+    const auto paths = MakeInstallation();
+    ASSERT_TRUE(::CopyFileA(Program().c_str(), kWindowsFile, FALSE));
+    WriteLog("7", Entries(ExampleEntries()));
+
+    ASSERT_TRUE(::SetCurrentDirectoryA(kInstallDir));
+    ChildProcess uninstaller(std::string(kWindowsFile) + " /S setup.log");
+    // The test must not hold the folder that is to go.
+    ::SetCurrentDirectoryA(win::TempFolder().c_str());
+    ASSERT_NE(uninstaller.Id(), 0u);
+    EXPECT_EQ(uninstaller.WaitForExit(20s), 0u);
+    EXPECT_TRUE(WaitFor([&] { return !Exists(kWindowsFile) && !Exists(kInstallDir); }));
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+}
+
+TEST_F(UninstallProgramTest, ShowsAnErrorBoxWithoutALog) {
+    ChildProcess uninstaller("\"" + Program() + "\" \"C:\\nulle part\\setup.log\"");
+    ASSERT_NE(uninstaller.Id(), 0u);
+    HWND box = testing_support::WaitForWindow(uninstaller.Id(), "Erreur");
+    ASSERT_NE(box, nullptr);
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(uninstaller.WaitForExit(20s), static_cast<DWORD>(kUninstallNoLog));
+}
+
+}  // namespace
