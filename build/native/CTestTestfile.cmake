@@ -1,6 +1,6 @@
 # CMake generated Testfile for 
-# Source directory: /work/main
-# Build directory: /work/main/build/native
+# Source directory: /work/wt/payloads
+# Build directory: /work/wt/payloads/build/native
 # 
 # This file includes the relevant testing commands required for 
 # testing this directory and lists subdirectories to be tested as well.

@@ -1,4 +1,4 @@
-# Install script for directory: /work/main
+# Install script for directory: /work/wt/payloads
 
 # Set the install prefix
 if(NOT DEFINED CMAKE_INSTALL_PREFIX)
@@ -44,12 +44,12 @@ endif()
 
 if(NOT CMAKE_INSTALL_LOCAL_ONLY)
   # Include the install script for the subdirectory.
-  include("/work/main/build/native/src/core/cmake_install.cmake")
+  include("/work/wt/payloads/build/native/src/core/cmake_install.cmake")
 endif()
 
 if(NOT CMAKE_INSTALL_LOCAL_ONLY)
   # Include the install script for the subdirectory.
-  include("/work/main/build/native/tests/cmake_install.cmake")
+  include("/work/wt/payloads/build/native/tests/cmake_install.cmake")
 endif()
 
 if(CMAKE_INSTALL_COMPONENT)
@@ -60,5 +60,5 @@ endif()
 
 string(REPLACE ";" "\n" CMAKE_INSTALL_MANIFEST_CONTENT
        "${CMAKE_INSTALL_MANIFEST_FILES}")
-file(WRITE "/work/main/build/native/${CMAKE_INSTALL_MANIFEST}"
+file(WRITE "/work/wt/payloads/build/native/${CMAKE_INSTALL_MANIFEST}"
      "${CMAKE_INSTALL_MANIFEST_CONTENT}")

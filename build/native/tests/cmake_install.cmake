@@ -1,4 +1,4 @@
-# Install script for directory: /work/main/tests
+# Install script for directory: /work/wt/payloads/tests
 
 # Set the install prefix
 if(NOT DEFINED CMAKE_INSTALL_PREFIX)
@@ -44,6 +44,6 @@ endif()
 
 if(NOT CMAKE_INSTALL_LOCAL_ONLY)
   # Include the install script for the subdirectory.
-  include("/work/main/build/native/tests/core/cmake_install.cmake")
+  include("/work/wt/payloads/build/native/tests/core/cmake_install.cmake")
 endif()
 

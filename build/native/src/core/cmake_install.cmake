@@ -1,4 +1,4 @@
-# Install script for directory: /work/main/src/core
+# Install script for directory: /work/wt/payloads/src/core
 
 # Set the install prefix
 if(NOT DEFINED CMAKE_INSTALL_PREFIX)

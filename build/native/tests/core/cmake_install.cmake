@@ -1,4 +1,4 @@
-# Install script for directory: /work/main/tests/core
+# Install script for directory: /work/wt/payloads/tests/core
 
 # Set the install prefix
 if(NOT DEFINED CMAKE_INSTALL_PREFIX)

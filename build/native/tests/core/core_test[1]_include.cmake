@@ -1,5 +1,5 @@
-if(EXISTS "/work/main/build/native/tests/core/core_test[1]_tests.cmake")
-  include("/work/main/build/native/tests/core/core_test[1]_tests.cmake")
+if(EXISTS "/work/wt/payloads/build/native/tests/core/core_test[1]_tests.cmake")
+  include("/work/wt/payloads/build/native/tests/core/core_test[1]_tests.cmake")
 else()
   add_test(core_test_NOT_BUILT core_test_NOT_BUILT)
 endif()
