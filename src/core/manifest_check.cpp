@@ -115,8 +115,13 @@ std::vector<ManifestProblem> CheckManifest(const IniFile& manifest, const Payloa
     CheckSetupKey(manifest, report, "DossierInstall", kMissing, SetupBadFolder);
     CheckSetupKey(manifest, report, "Version", kMissing, SetupBadVersion);
     CheckSetupKey(manifest, report, "DossierDemarrage", kMissing, SetupBadStartMenuGroup);
-    const std::string uninstall = CheckSetupKey(manifest, report, "Desinstall", name, SetupBadUninstall);
-    CheckSetupKey(manifest, report, "Run", name, SetupBadUninstall);
+    // Desinstall and Run default to Nom; while Nom is wrong, only their own
+    // values can be judged.
+    const bool nameOk = !name.empty() && name != kMissing;
+    std::string uninstall;
+    if (nameOk || manifest.FindValue("Setup", "Desinstall"))
+        uninstall = CheckSetupKey(manifest, report, "Desinstall", name, SetupBadUninstall);
+    if (nameOk || manifest.FindValue("Setup", "Run")) CheckSetupKey(manifest, report, "Run", name, SetupBadUninstall);
 
     const int32_t count = manifest.ReadInt("Setup", "Fichiers", -1);
     if (count < 0) {
