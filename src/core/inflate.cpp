@@ -11,7 +11,7 @@ namespace core {
 namespace {
 
 // Input is read in pieces of this size; it only bounds memory, not results.
-constexpr size_t kInputChunk = 16384;
+constexpr size_t kInputChunk = 65536;
 
 // Owns a zlib inflation state for the lifetime of one call.
 class Inflater {
