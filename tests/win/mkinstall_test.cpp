@@ -106,6 +106,25 @@ TEST_F(Packing, ResourcesInflateBackAndStubResourcesSurvive) {
     EXPECT_EQ(win::GetFileVersionText(packed), "2.1.1");
 }
 
+uint32_t Read32(const Bytes& bytes, size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t{bytes[at + 3]} << 24;
+}
+
+// The symbol and string tables of an unstripped stub, as they stand in the file.
+Bytes SymbolTables(const Bytes& image) {
+    const size_t coff = Read32(image, 0x3C) + 4;
+    const uint32_t at = Read32(image, coff + 8);
+    if (at == 0) return {};
+    return Bytes(image.begin() + at, image.end());
+}
+
+TEST_F(Packing, SymbolTableOfAnUnstrippedStubMovesAlong) {
+    const Bytes stub = mkinstall::ReadBytes(win::ExecutableFolder() + "versioned_fixture.exe");
+    const Bytes symbols = SymbolTables(stub);
+    ASSERT_FALSE(symbols.empty()) << "the fixture is linked without -s";
+    EXPECT_EQ(SymbolTables(Pack(win::ExecutableFolder() + "versioned_fixture.exe")), symbols);
+}
+
 TEST_F(Packing, IsReproducibleAndRepackingReplaces) {
     const std::string stub = win::ExecutableFolder() + "versioned_fixture.exe";
     const Bytes once = Pack(stub);

@@ -110,7 +110,8 @@ public:
                     const uint32_t size = Get32(image_, rootAt_ + dataAt + 4);
                     resource.codePage = Get32(image_, rootAt_ + dataAt + 8);
                     const size_t from = OffsetOf(layout_, dataRva);
-                    if (from + size > image_.size()) throw FormatError("resource data outside the file");
+                    if (from > image_.size() || size > image_.size() - from)
+                        throw FormatError("resource data outside the file");
                     resource.data.assign(image_.begin() + from, image_.begin() + from + size);
                     out.push_back(std::move(resource));
                 }
@@ -333,11 +334,22 @@ std::vector<uint8_t> WriteResources(std::span<const uint8_t> image, const std::v
     const uint32_t rawPointer = AlignUp(fileEnd, layout.fileAlignment);
     const uint32_t rawSize = AlignUp(static_cast<uint32_t>(section.size()), layout.fileAlignment);
 
-    // Whatever followed the sections (a symbol table, a signature) is
-    // dropped: it would no longer describe this file.
+    // A COFF symbol table after the sections (an unstripped stub) moves
+    // behind the new section, since long section names live in its string
+    // table.  Anything else there, a signature included, no longer describes
+    // this file and is dropped.
+    const uint32_t symbolsAt = Get32(image, layout.coffAt + 8);
+    const bool keepSymbols = symbolsAt != 0 && symbolsAt >= fileEnd && symbolsAt < image.size();
     std::vector<uint8_t> out(image.begin(), image.begin() + std::min<size_t>(fileEnd, image.size()));
     out.resize(rawPointer + rawSize, 0);
     std::copy(section.begin(), section.end(), out.begin() + rawPointer);
+    if (keepSymbols) {
+        Put32(out, layout.coffAt + 8, static_cast<uint32_t>(out.size()));
+        out.insert(out.end(), image.begin() + symbolsAt, image.end());
+    } else {
+        Put32(out, layout.coffAt + 8, 0);
+        Put32(out, layout.coffAt + 12, 0);
+    }
 
     std::fill(out.begin() + newHeaderAt, out.begin() + newHeaderAt + kSectionHeaderSize, 0);
     std::memcpy(out.data() + newHeaderAt, ".rsrc", 5);
@@ -348,8 +360,6 @@ std::vector<uint8_t> WriteResources(std::span<const uint8_t> image, const std::v
     Put32(out, newHeaderAt + 36, 0x40000040);  // initialised data, readable
 
     Put16(out, layout.coffAt + 2, static_cast<uint16_t>(kept.size() + 1));
-    Put32(out, layout.coffAt + 8, 0);   // no symbol table
-    Put32(out, layout.coffAt + 12, 0);
     Put32(out, layout.optionalAt + 56, AlignUp(rva + static_cast<uint32_t>(section.size()), layout.sectionAlignment));
     Put32(out, layout.dataDirectoryAt + kResourceDirectory * 8, rva);
     Put32(out, layout.dataDirectoryAt + kResourceDirectory * 8 + 4, static_cast<uint32_t>(section.size()));
