@@ -71,11 +71,22 @@ Layout ParseLayout(std::span<const uint8_t> image) {
     layout.directoryCount = Get32(image, layout.optionalAt + (plus ? 108 : 92));
     layout.dataDirectoryAt = layout.optionalAt + (plus ? 112 : 96);
     if (layout.directoryCount <= kResourceDirectory) throw FormatError("no resource directory entry");
+    auto powerOfTwo = [](uint32_t v) { return v != 0 && (v & (v - 1)) == 0; };
+    if (!powerOfTwo(layout.fileAlignment) || layout.fileAlignment > 0x10000 ||
+        !powerOfTwo(layout.sectionAlignment) || layout.sectionAlignment > 0x100000)
+        throw FormatError("implausible alignment");
+    if (layout.sizeOfHeaders > image.size()) throw FormatError("headers beyond the file");
     const size_t tableAt = layout.optionalAt + optionalSize;
     for (uint16_t i = 0; i < sectionCount; ++i) {
         const size_t at = tableAt + i * kSectionHeaderSize;
-        layout.sections.push_back(
-            {at, Get32(image, at + 8), Get32(image, at + 12), Get32(image, at + 16), Get32(image, at + 20)});
+        const Section section{at, Get32(image, at + 8), Get32(image, at + 12), Get32(image, at + 16),
+                              Get32(image, at + 20)};
+        // Every section lies in the file and in a 2 GB image, so that no sum
+        // below can overflow.
+        if (uint64_t{section.rawPointer} + section.rawSize > image.size() ||
+            uint64_t{section.virtualAddress} + std::max(section.virtualSize, section.rawSize) > 0x80000000u)
+            throw FormatError("section outside the file or the image");
+        layout.sections.push_back(section);
     }
     return layout;
 }
@@ -99,9 +110,16 @@ public:
 
     std::vector<Resource> ReadAll() {
         std::vector<Resource> out;
+        // Each resource needs a data entry of its own; a tree whose
+        // directories share subdirectories could otherwise list more
+        // resources than any file holds.
+        const size_t limit = image_.size() / 16;
+        size_t total = 0;
         for (const auto& [type, typeDir] : Entries(0, 0))
             for (const auto& [name, nameDir] : Entries(typeDir, 1))
                 for (const auto& [language, dataAt] : Entries(nameDir, 2)) {
+                    if (out.size() >= limit || total > image_.size())
+                        throw FormatError("resource tree refers to itself");
                     Resource resource;
                     resource.type = type;
                     resource.name = name;
@@ -112,6 +130,8 @@ public:
                     const size_t from = OffsetOf(layout_, dataRva);
                     if (from > image_.size() || size > image_.size() - from)
                         throw FormatError("resource data outside the file");
+                    total += size;
+                    if (total > image_.size()) throw FormatError("resource data overlaps");
                     resource.data.assign(image_.begin() + from, image_.begin() + from + size);
                     out.push_back(std::move(resource));
                 }
@@ -125,6 +145,7 @@ private:
         if (level > 2) throw FormatError("resource tree too deep");
         const size_t at = rootAt_ + offset;
         const size_t count = size_t{Get16(image_, at + 12)} + Get16(image_, at + 14);
+        if (at + 16 + count * 8 > image_.size()) throw FormatError("resource directory beyond the file");
         std::vector<std::pair<Id, uint32_t>> entries;
         for (size_t i = 0; i < count; ++i) {
             const uint32_t nameField = Get32(image_, at + 16 + i * 8);
