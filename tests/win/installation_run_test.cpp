@@ -256,6 +256,17 @@ TEST_F(InstallationRunTest, AnEmptyNameStopsTheFilesButNotTheGroupAndTheEntry) {
     EXPECT_TRUE(UninstallValue("DisplayName").has_value());
 }
 
+TEST_F(InstallationRunTest, ANameThatIsNoPlainFileNameIsRefused) {
+    // The payload would otherwise land two folders above the destination.
+    ReplaceInManifest("Nom=korvalix32.hlp", "Nom=..\\..\\korvalix32.hlp");
+    RunInstallation(page);
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests()[0].text, "Le fichier des param\xE8tres d'installation est erron\xE9 !");
+    EXPECT_TRUE(page.failed);
+    EXPECT_FALSE(win::FileExists("C:\\korvalix32.hlp"));
+    EXPECT_FALSE(win::FileExists("C:\\Program Files\\korvalix32.hlp"));
+}
+
 TEST_F(InstallationRunTest, AMissingSizeFailsTheRun) {
     ReplaceInManifest("Taille=0", "Taille=rien");
     RunInstallation(page);

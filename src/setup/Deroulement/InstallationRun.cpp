@@ -7,6 +7,7 @@
 #include "General/WorkDir.h"
 #include "SetupLog/SetupLog.h"
 #include "Variable/Variable.h"
+#include "core/manifest_check.h"
 #include "core/setup_manifest.h"
 #include "core/text.h"
 #include "core/version.h"
@@ -95,7 +96,9 @@ private:
     }
 
     void InstallFile(const core::FileEntry& entry) {
-        if (entry.Nom.empty()) return ReportManifestError();
+        // A name that is not a plain file name could write outside the
+        // destination ("..\..\windows\system32\x.dll"): the manifest is wrong.
+        if (!core::IsPlainFileName(entry.Nom)) return ReportManifestError();
         if (entry.Taille > 0) return InstallPayload(entry);
         if (entry.Taille == 0) return InstallEmptyFile(entry);
         ReportManifestError();
