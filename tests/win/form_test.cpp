@@ -80,10 +80,18 @@ protected:
     // A key as the keyboard would deliver it to the focused control, through
     // the application's message loop.
     void Press(WORD key) {
+        StayActive();
         HWND target = ::GetFocus();
         ::PostMessageA(target, WM_KEYDOWN, key, 1);
         ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
         Pump(100);
+        StayActive();
+    }
+    // Without a window manager, a late focus event of the X server can take
+    // the activation away between two keys; take it back as a click would
+    // (the form gives the focus back to the control that had it).
+    void StayActive() {
+        if (form->Visible() && ::GetActiveWindow() != form->Handle()) Activate();
     }
 
     ui::Application application;
