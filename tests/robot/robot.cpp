@@ -36,7 +36,6 @@ HWND WaitFor(DWORD processId, std::chrono::milliseconds timeout, Match match) {
 }
 
 constexpr UINT kAnswerTimeout = 5000;  // ms a busy program may take to answer
-constexpr UINT kClickWait = 1000;      // ms after which a click is taken as having opened a box
 
 // The screen's device context, released when done.
 struct ScreenDc {
@@ -146,11 +145,18 @@ void Settle(HWND window) {
 }
 
 void Click(HWND button) {
-    // Sent, so that an ordinary click has been handled when this returns; a
-    // click that opens a modal box keeps the program busy until the box is
-    // answered, so the robot stops waiting after a moment.
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, kClickWait, &ignored);
+    // Posted, as a mouse click arrives through the program's queue: a click
+    // that opens a modal box must not hold the robot until it is answered.
+    ::PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(20ms);
+    }
 }
 
 HWND FocusOf(HWND window) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,11 @@ RECT RectIn(HWND control, HWND reference);
 bool IsChecked(HWND checkBox);
 bool IsEnabled(HWND window);
 
-// Clicks a button or check box (BM_CLICK, as a mouse click does), waiting
-// until the program has handled it.
+// Clicks a button or check box (BM_CLICK, as a mouse click does).  The click
+// is queued: what it changes shows a moment later (see WaitUntil).
 void Click(HWND button);
+// Polls until the condition holds; false when it did not within `timeout`.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
 // Replaces an edit box's text by typing: select all, then one character after
 // the other.
 void Type(HWND edit, const std::string& text);
@@ -59,7 +62,8 @@ void Close(HWND window);
 // The window that has the keyboard focus in the thread of `window`.
 HWND FocusOf(HWND window);
 
-// Waits until the window's thread has handled what it was sent so far.
+// Waits until the window's thread has handled the messages sent to it so far
+// (not the ones posted).
 void Settle(HWND window);
 
 // Writes the whole screen to a 24-bit .bmp file; false on failure.

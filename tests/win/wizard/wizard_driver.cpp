@@ -75,7 +75,10 @@ HWND Installer::Edit() const {
 
 void Installer::SetChecked(const std::string& checkBox, bool checked) const {
     HWND box = Control(2, checkBox);
-    if (box && robot::IsChecked(box) != checked) robot::Click(box);
+    if (box && robot::IsChecked(box) != checked) {
+        robot::Click(box);
+        robot::WaitUntil([&] { return robot::IsChecked(box) == checked; });
+    }
 }
 
 DWORD Installer::WaitForExit(DWORD milliseconds) const {

@@ -138,10 +138,13 @@ TEST(WizardLayout, PagesAreCentredOnTheScreenAndTheBackgroundIsBehind) {
     const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
     EXPECT_NEAR(page.left + (page.right - page.left) / 2, screenWidth / 2, 1);
     EXPECT_NEAR(page.top + (page.bottom - page.top) / 2, screenHeight / 2, 1);
-    // The page is in front of the background.
-    const std::vector<HWND> windows = robot::TopLevelWindows(installer.Id());
-    const auto position = [&](HWND window) { return std::find(windows.begin(), windows.end(), window) - windows.begin(); };
-    EXPECT_LT(position(installer.Page(1)), position(installer.Background()));
+    // Once the background has painted, the page is in front of it.
+    const auto pageInFront = [&] {
+        const std::vector<HWND> windows = robot::TopLevelWindows(installer.Id());
+        const auto position = [&](HWND window) { return std::find(windows.begin(), windows.end(), window); };
+        return position(installer.Page(1)) < position(installer.Background());
+    };
+    EXPECT_TRUE(robot::WaitUntil(pageInFront, std::chrono::seconds(5)));
 }
 
 }  // namespace

@@ -106,8 +106,8 @@ TEST_F(Wizard, EmptyDestinationWarnsThenRestoresTheDefault) {
     EXPECT_EQ(robot::Controls(box).size() - 2, 1u) << "one button beside the icon and the text";
     robot::Click(ok);
     ASSERT_TRUE(robot::WaitUntilGone(installer.Id(), "#32770"));
-    robot::Settle(installer.Page(2));
-    EXPECT_EQ(installer.Destination(), kDefaultDestination);
+    EXPECT_TRUE(robot::WaitUntil([&] { return installer.Destination() == kDefaultDestination; }))
+        << installer.Destination();
     EXPECT_TRUE(installer.Showing(2));
     EXPECT_FALSE(installer.Showing(3));
 }
@@ -141,8 +141,7 @@ TEST_F(Wizard, EnterActsAsSuivantAndFocusStartsInTheEditBox) {
     robot::PressKey(installer.Page(1), VK_RETURN);
     HWND page2 = installer.Page(2);
     ASSERT_NE(page2, nullptr);
-    robot::Settle(page2);
-    EXPECT_EQ(robot::FocusOf(page2), installer.Edit());
+    EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusOf(page2) == installer.Edit(); }));
     robot::PressKey(page2, VK_RETURN);
     ASSERT_NE(installer.Page(3), nullptr);
     EXPECT_EQ(Folder(), std::string(kDefaultDestination) + "\\");
