@@ -155,8 +155,12 @@ void Button::Command(WORD notification) {
 
 ProgressBar::ProgressBar(Parent parent, const ProgressBarArgs& args)
     : Control(parent, {PROGRESS_CLASSA, 0, 0, "", args.bounds, std::nullopt}) {
-    ::SendMessageA(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(args.minimum), args.maximum);
+    SetRange(args.minimum, args.maximum);
     SetPosition(args.position);
+}
+
+void ProgressBar::SetRange(int minimum, int maximum) {
+    ::SendMessageA(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
 }
 
 int ProgressBar::Position() const { return static_cast<int>(::SendMessageA(Handle(), PBM_GETPOS, 0, 0)); }

@@ -186,6 +186,7 @@ public:
     ProgressBar(Parent parent, const ProgressBarArgs& args);
     int Position() const;
     void SetPosition(int position);
+    void SetRange(int minimum, int maximum);
 };
 
 struct PictureArgs {

@@ -11,7 +11,7 @@ MainWindows::MainWindows() {
     Form2 = form2_.get();
     form3_ = ui::CreateForm<TForm3>();
     Form3 = form3_.get();
-    form4_ = ui::CreateForm<TStandInPage>();
+    form4_ = ui::CreateForm<TForm4>();
     Form4 = form4_.get();
 }
 

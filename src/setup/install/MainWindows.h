@@ -7,9 +7,9 @@
 
 #include "Accueil/Accueil.h"
 #include "Chemin/Chemin.h"
+#include "Deroulement/Deroulement.h"
 #include "Recap/Recap.h"
 #include "SetupFrm/SetupFrm.h"
-#include "install/StandInPage.h"
 #include "ui/form.h"
 
 class MainWindows {
@@ -29,5 +29,5 @@ private:
     ui::FormPtr<TForm1> form1_;
     ui::FormPtr<TForm2> form2_;
     ui::FormPtr<TForm3> form3_;
-    ui::FormPtr<TStandInPage> form4_;
+    ui::FormPtr<TForm4> form4_;
 };

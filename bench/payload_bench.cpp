@@ -1,0 +1,228 @@
+// Payload inflation benchmark: prints figures, asserts nothing.
+//
+// Builds a work copy of at least 256 MB of realistic, compressible data
+// (log-like text with numbers, paths and some binary records), then measures
+//   - DecompressPayload from file to file,
+//   - zlib's in-memory inflate of the same stream in this process,
+//   - the peak working set during DecompressPayload, above the idle one,
+// and prints the size of an installer whose manifest lists no payload.
+#include <windows.h>
+#include <psapi.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "General/Payload.h"
+#include "Variable/Variable.h"
+#include "core/inflate.h"
+#include "ui/message_dialog.h"
+#include "win/files.h"
+
+namespace {
+
+constexpr uint64_t kPayloadBytes = 256ull << 20;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double MiB(uint64_t bytes) { return bytes / 1048576.0; }
+
+size_t WorkingSet() {
+    using Fn = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+    static const auto get = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo")));
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!get || !get(::GetCurrentProcess(), &counters, sizeof counters)) return 0;
+    return counters.WorkingSetSize;
+}
+
+// One megabyte of text and records such as an application writes.
+void NextBlock(std::mt19937& random, std::string& block) {
+    static const char* const words[] = {"installation", "fichier", "Korvalix32", "version", "dossier",
+                                        "C:\\Program Files\\Korvalix\\", "erreur", "succès", "copie", "registre"};
+    block.clear();
+    while (block.size() < (1u << 20)) {
+        if (random() % 16 == 0) {
+            // a binary record
+            for (int i = 0; i < 64; ++i) block.push_back(static_cast<char>(random() % 32));
+            continue;
+        }
+        block += std::to_string(20260000 + random() % 10000) + " ";
+        for (int w = 0, n = 3 + random() % 8; w < n; ++w) {
+            block += words[random() % 10];
+            block += ' ';
+        }
+        block += std::to_string(random() % 100000) + "\r\n";
+    }
+    block.resize(1u << 20);
+}
+
+// Writes the compressed stream of kPayloadBytes into `path`, streaming.
+void MakeWorkCopy(const std::string& path) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    z_stream z{};
+    deflateInit(&z, Z_BEST_COMPRESSION);
+    std::mt19937 random(2026);
+    std::string block;
+    std::vector<unsigned char> buffer(1 << 20);
+    for (uint64_t done = 0; done < kPayloadBytes; done += 1u << 20) {
+        NextBlock(random, block);
+        z.next_in = reinterpret_cast<Bytef*>(block.data());
+        z.avail_in = static_cast<uInt>(block.size());
+        const int flush = done + (1u << 20) >= kPayloadBytes ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            z.next_out = buffer.data();
+            z.avail_out = static_cast<uInt>(buffer.size());
+            deflate(&z, flush);
+            out.write(reinterpret_cast<const char*>(buffer.data()), buffer.size() - z.avail_out);
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// The best of a few runs: the machine is shared, and the best run is the
+// one least disturbed by others.
+template <typename Run, typename Prepare>
+double BestSeconds(Run run, Prepare prepare) {
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        prepare();
+        const auto started = Clock::now();
+        if (!run()) return -1;
+        best = std::min(best, Seconds(Clock::now() - started));
+    }
+    return best;
+}
+
+// zlib alone: the whole stream in memory, inflated into one reused chunk.
+bool InflateInMemory(const std::vector<uint8_t>& stream) {
+    std::vector<uint8_t> chunk(core::kInflateChunk);
+    z_stream z{};
+    inflateInit(&z);
+    z.next_in = const_cast<uint8_t*>(stream.data());
+    z.avail_in = static_cast<uInt>(stream.size());
+    int result = Z_OK;
+    while (result == Z_OK) {
+        z.next_out = chunk.data();
+        z.avail_out = static_cast<uInt>(chunk.size());
+        result = inflate(&z, Z_NO_FLUSH);
+    }
+    const bool ok = result == Z_STREAM_END && z.total_out == kPayloadBytes;
+    inflateEnd(&z);
+    return ok;
+}
+
+// The inflation loop of the installer, in memory, into a sink that keeps nothing.
+bool InflateLoopInMemory(const std::vector<uint8_t>& stream) {
+    struct Discard : core::InflateSink {
+        bool Write(std::span<const uint8_t>) override { return true; }
+    } sink;
+    core::MemorySource source(stream);
+    return core::InflateExactly(source, sink, kPayloadBytes) == core::InflateStatus::Ok;
+}
+
+// Writing alone: the same number of bytes in the same chunks.
+bool WriteOnly(const std::string& path) {
+    std::vector<uint8_t> chunk(core::kInflateChunk, 'k');
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    for (uint64_t done = 0; done < kPayloadBytes && ok; done += chunk.size()) {
+        DWORD written = 0;
+        const DWORD size = static_cast<DWORD>(std::min<uint64_t>(chunk.size(), kPayloadBytes - done));
+        ok = ::WriteFile(file, chunk.data(), size, &written, nullptr) && written == size;
+    }
+    ::CloseHandle(file);
+    ::DeleteFileA(path.c_str());
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string folder = win::TempFolder() + "payload_bench\\";
+    win::ForceDirectories(folder);
+    Installer.WorkDir = folder;
+    Installer.AppName = "Bench";
+    const std::string workCopy = folder + "bench.dat.Z";
+
+    std::printf("Building %.0f MiB of payload...\n", MiB(kPayloadBytes));
+    const auto built = Clock::now();
+    MakeWorkCopy(workCopy);
+    const uint64_t stored = ReadAll(workCopy).size();
+    std::printf("  compressed to %.1f MiB (%.1f%%) in %.1f s\n", MiB(stored), 100.0 * stored / kPayloadBytes,
+                Seconds(Clock::now() - built));
+
+    // File to file, as the installer does it, with the working set sampled
+    // beside the inflation rather than from it, so that measuring does not
+    // slow down what is measured.
+    ui::ScopedDialogCapture boxes;
+    const size_t idle = WorkingSet();
+    std::atomic<bool> running{true};
+    std::atomic<size_t> peak{idle};
+    std::thread sampler([&] {
+        while (running) {
+            const size_t now = WorkingSet();
+            if (now > peak) peak = now;
+            ::Sleep(5);
+        }
+    });
+    const double fileSeconds = BestSeconds(
+        [&] {
+            return !DecompressPayload(folder, folder, "bench.dat", static_cast<int32_t>(kPayloadBytes), 0) &&
+                   boxes.Requests().empty();
+        },
+        [&] { win::DeleteFileIfPresent(folder + "bench.dat"); });
+    running = false;
+    sampler.join();
+    win::DeleteFileIfPresent(folder + "bench.dat");
+
+    const auto nothing = [] {};
+    const double writeSeconds = BestSeconds([&] { return WriteOnly(folder + "bench.raw"); }, nothing);
+    double memorySeconds = 0;
+    double loopSeconds = 0;
+    {
+        const std::vector<uint8_t> stream = ReadAll(workCopy);
+        memorySeconds = BestSeconds([&] { return InflateInMemory(stream); }, nothing);
+        loopSeconds = BestSeconds([&] { return InflateLoopInMemory(stream); }, nothing);
+    }
+    win::DeleteFileIfPresent(workCopy);
+    ::RemoveDirectoryA(folder.c_str());
+    if (fileSeconds < 0 || memorySeconds < 0 || writeSeconds < 0 || loopSeconds < 0) {
+        std::printf("a run failed\n");
+        return 1;
+    }
+
+    const double fileRate = MiB(kPayloadBytes) / fileSeconds;
+    const double memoryRate = MiB(kPayloadBytes) / memorySeconds;
+    std::printf("DecompressPayload, file to file: %8.1f MiB/s (%.2f s, best of 3)\n", fileRate, fileSeconds);
+    std::printf("zlib inflate, in memory:         %8.1f MiB/s (%.2f s, best of 3)\n", memoryRate, memorySeconds);
+    std::printf("ratio:                           %8.2f (target >= 0.9)\n", fileRate / memoryRate);
+    std::printf("  the installer's inflation loop in memory: %.1f MiB/s (%.2f s), %.2f of zlib's\n",
+                MiB(kPayloadBytes) / loopSeconds, loopSeconds, memorySeconds / loopSeconds);
+    std::printf("  writing the same bytes alone takes %.2f s; without it the ratio would be %.2f\n", writeSeconds,
+                memorySeconds / std::max(fileSeconds - writeSeconds, 1e-9));
+    std::printf("working set: idle %.1f MiB, peak during inflation %.1f MiB, %+.2f MiB (target <= 8)\n",
+                MiB(idle), MiB(peak.load()), MiB(peak.load() - idle));
+
+    if (argc > 1) {
+        std::ifstream empty(argv[1], std::ios::binary | std::ios::ate);
+        const auto size = static_cast<long long>(empty.tellg());
+        std::printf("installer without payloads: %lld bytes = %.1f KiB (target <= 200 KiB)\n", size, size / 1024.0);
+    }
+    return 0;
+}

@@ -1,0 +1,59 @@
+#include "Deroulement/Deroulement.h"
+
+#include <algorithm>
+
+#include "ui/application.h"
+
+TForm4::TForm4() : TPage("TForm4", 210) {}
+
+void TForm4::FormCreate() { TPage::FormCreate(); }
+
+void TForm4::FormShow() { Timer.SetEnabled(true); }
+
+void TForm4::TimerTimer() {
+    Timer.SetEnabled(false);  // the run happens once
+    try {
+        RunInstallation(*this);
+    } catch (...) {
+        // An error no routine turned into a result: the general error handler
+        // shows it, then the page ends as a failure so the user can leave.
+        ui::Application::Current()->HandleException(std::current_exception());
+        Complete(true);
+    }
+}
+
+void TForm4::AnnulerBtnClick() {
+    AnnulerBtn.SetEnabled(false);
+    CancelRequested_ = true;  // honoured by the run at the next file
+}
+
+void TForm4::SuivantBtnClick() { ui::Application::Current()->Terminate(); }
+
+void TForm4::SetBar(int32_t maximum, int32_t step) {
+    barMaximum_ = maximum;
+    barStep_ = step;
+    ProgressBar.SetRange(0, maximum);
+}
+
+void TForm4::SetStatus(const std::string& text, bool processMessages) {
+    Status.SetText(text);
+    if (processMessages) ProcessMessages();
+}
+
+void TForm4::Step() {
+    ProgressBar.SetPosition(std::min(ProgressBar.Position() + barStep_, barMaximum_));
+    ProcessMessages();
+}
+
+void TForm4::ProcessMessages() {
+    // Paint what changed at once, then handle whatever the user did meanwhile.
+    ::UpdateWindow(Handle());
+    ui::Application::Current()->ProcessMessages();
+}
+
+void TForm4::Complete(bool failed) {
+    ProgressBar.SetPosition(barMaximum_);
+    AnnulerBtn.SetEnabled(false);
+    SuivantBtn.SetEnabled(true);
+    Status.SetText(failed ? kFailureText : kSuccessText);
+}

@@ -1,0 +1,86 @@
+#include "General/Payload.h"
+
+#include "Variable/Variable.h"
+#include "core/errors.h"
+#include "core/inflate.h"
+#include "core/version.h"
+#include "ui/message_dialog.h"
+#include "win/file_io.h"
+#include "win/files.h"
+#include "win/resources.h"
+#include "win/version_info.h"
+
+namespace {
+
+std::string CopyFailureText(const std::string& fileName) {
+    return "Impossible de copier le fichier \"" + fileName + "\". Vérifiez que " + Installer.AppName +
+           " n'est pas déjà lancé !";
+}
+
+std::string DecompressionFailureText(const std::string& fileName) {
+    return "Impossible de décompresser le fichier \"" + fileName +
+           "\". Le programme d'installation est probablement endommagé.";
+}
+
+bool Fail(const std::string& text) {
+    ui::ShowErrorBox(text);
+    return true;
+}
+
+// An existing file whose version is higher than the payload's stays.
+bool KeepsNewerVersion(const std::string& destination, int32_t version) {
+    const std::string existing = win::GetFileVersionText(destination);
+    return !existing.empty() && core::VersionToNumber(existing) > version;
+}
+
+}  // namespace
+
+std::string GetWindowsDir() { return win::WindowsFolder(); }
+
+bool ExtractPayload(const std::string& resourceName) {
+    const auto bytes = win::FindRawData(resourceName);
+    return bytes && win::WriteWholeFile(Installer.WorkDir + resourceName, *bytes);
+}
+
+bool DecompressPayload(const std::string& workDir, const std::string& destDir, const std::string& fileName,
+                       int32_t byteCount, int32_t version, const std::function<void()>& onChunk) {
+    const std::string destination = destDir + fileName;
+    if (KeepsNewerVersion(destination, version)) return false;
+    if (byteCount <= 0) return Fail(DecompressionFailureText(fileName));
+
+    // The caller has just written the work copy: not finding it is a fault of
+    // the program, not of the payload, and travels up as an error.
+    const std::string workCopy = workDir + fileName + ".Z";
+    const win::FileHandle source = win::OpenForReading(workCopy);
+    if (!source) throw core::Error("Impossible d'ouvrir le fichier \"" + workCopy + "\"");
+
+    // A running program holds its file: say so before anything is written.
+    if (win::FileInUse(destination)) return Fail(CopyFailureText(fileName));
+
+    // The new file is written beside the old one and replaces it only once it
+    // is whole, so that a damaged payload never costs the user a working file.
+    const std::string temporary = win::CreateTempFileIn(destDir);
+    if (temporary.empty()) return Fail(CopyFailureText(fileName));
+    core::InflateStatus status;
+    {
+        const win::FileHandle target = win::CreateForWriting(temporary);
+        if (!target) {
+            win::DeleteFileIfPresent(temporary);
+            return Fail(CopyFailureText(fileName));
+        }
+        win::FileSource input(source);
+        win::FileSink output(target);
+        core::InflateOptions options;
+        options.onChunk = onChunk;
+        status = core::InflateExactly(input, output, static_cast<uint64_t>(byteCount), options);
+    }
+    if (status != core::InflateStatus::Ok) {
+        win::DeleteFileIfPresent(temporary);
+        return Fail(DecompressionFailureText(fileName));
+    }
+    if (!win::ReplaceWith(temporary, destination)) {
+        win::DeleteFileIfPresent(temporary);
+        return Fail(CopyFailureText(fileName));
+    }
+    return false;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Payload files: each installed file travels in the executable as one zlib
+// stream, the RCDATA resource <Nom>.Z.  ExtractPayload writes it into the
+// work folder; DecompressPayload inflates that copy into its destination
+// under the version gate.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The Windows folder, normally without a final "\", or empty.
+std::string GetWindowsDir();
+
+// Writes the named resource, byte for byte, to WorkDir + resourceName.  True
+// on success; shows nothing.
+bool ExtractPayload(const std::string& resourceName);
+
+// Inflates workDir + fileName + ".Z" into destDir + fileName, exactly
+// byteCount bytes, unless the file already there carries a higher version
+// number than `version`.  True on FAILURE, after the error box was shown;
+// false when the file was written or left alone by the version gate.
+// `onChunk`, when set, runs after each chunk is written, so that the caller
+// can let the windows repaint.
+bool DecompressPayload(const std::string& workDir, const std::string& destDir, const std::string& fileName,
+                       int32_t byteCount, int32_t version, const std::function<void()>& onChunk = {});

@@ -1,0 +1,48 @@
+#pragma once
+// Streaming file access for inflation: sources and sinks over open files, and
+// the temporary file that a new version is written to before it replaces the
+// old one.
+
+#include <string>
+
+#include "core/inflate.h"
+#include "win/handle.h"
+
+namespace win {
+
+// Opens an existing file for reading, shared with nobody.
+FileHandle OpenForReading(const std::string& path);
+
+// True when the file exists but cannot be opened for writing, as when the
+// program it holds is running.  A missing file is not in use.
+bool FileInUse(const std::string& path);
+
+// Creates an empty file with a fresh name in the folder (which ends with "\")
+// and returns its path, or empty when the folder takes no new file.
+std::string CreateTempFileIn(const std::string& folder);
+
+// Opens a file for writing, replacing its contents, shared with nobody.
+FileHandle CreateForWriting(const std::string& path);
+
+// Moves `from` over `to` in one step, replacing `to` if it exists.
+bool ReplaceWith(const std::string& from, const std::string& to);
+
+class FileSource final : public core::InflateSource {
+public:
+    explicit FileSource(const FileHandle& file) : file_(file) {}
+    std::optional<size_t> Read(std::span<uint8_t> buffer) override;
+
+private:
+    const FileHandle& file_;
+};
+
+class FileSink final : public core::InflateSink {
+public:
+    explicit FileSink(const FileHandle& file) : file_(file) {}
+    bool Write(std::span<const uint8_t> bytes) override;
+
+private:
+    const FileHandle& file_;
+};
+
+}  // namespace win

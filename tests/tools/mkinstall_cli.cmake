@@ -1,0 +1,67 @@
+# Runs the packaging tool as a packager would.
+#   cmake -DMKINSTALL=... -DSTUB=... -DSOURCE=<tests/tools> -DWORK=<scratch folder> -P mkinstall_cli.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(run expected_rc)
+  execute_process(COMMAND ${MKINSTALL} ${ARGN} RESULT_VARIABLE rc ERROR_VARIABLE err OUTPUT_VARIABLE out)
+  if(NOT rc EQUAL expected_rc)
+    message(FATAL_ERROR "mkinstall ${ARGN}: exit ${rc}, expected ${expected_rc}\n${err}")
+  endif()
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_in text needle)
+  string(FIND "${text}" "${needle}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "expected \"${needle}\" in:\n${text}")
+  endif()
+endfunction()
+
+# An invalid manifest: every problem reported, nothing built.
+run(1 ${SOURCE}/invalid.lst ${SOURCE}/payload --stub ${STUB} -o ${WORK}/bad.exe)
+foreach(problem
+    "error: [Setup] Nom: is missing"
+    "error: [Fichier_1] Taille: is 2999 but \"app.dat\" holds 3000 bytes"
+    "error: [Fichier_2] Nom: \"..\\lisezmoi.txt\" is not a plain file name"
+    "warning: [Fichier_2] Dossier: \"Windows\" is neither"
+    "error: [Fichier_2] Version: \"1.x\"")
+  expect_in("${err}" "${problem}")
+endforeach()
+string(FIND "${err}" "[Setup] Run" at)
+if(NOT at EQUAL -1)
+  message(FATAL_ERROR "Run defaults to the missing Nom and must not be reported:\n${err}")
+endif()
+if(EXISTS ${WORK}/bad.exe)
+  message(FATAL_ERROR "an installer was built from an invalid manifest")
+endif()
+
+# --force builds it all the same, still reporting.
+run(0 ${SOURCE}/invalid.lst ${SOURCE}/payload --stub ${STUB} -o ${WORK}/forced.exe --force)
+expect_in("${err}" "error: [Setup] Nom")
+if(NOT EXISTS ${WORK}/forced.exe)
+  message(FATAL_ERROR "--force built nothing")
+endif()
+
+# A valid manifest builds, and twice gives the same bytes.
+run(0 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${STUB} -o ${WORK}/one.exe)
+run(0 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${STUB} -o ${WORK}/two.exe)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/one.exe ${WORK}/two.exe RESULT_VARIABLE same)
+if(NOT same EQUAL 0)
+  message(FATAL_ERROR "two builds from the same inputs differ")
+endif()
+
+# Bad usage and a missing stub are refused.
+run(2 ${SOURCE}/valid.lst)
+run(1 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${WORK}/absent.exe -o ${WORK}/three.exe)
+expect_in("${err}" "cannot read")
+
+# --sizes rewrites Taille to the real sizes and keeps everything else.
+run(0 --sizes ${SOURCE}/invalid.lst ${SOURCE}/payload -o ${WORK}/sized.lst)
+file(READ ${WORK}/sized.lst sized)
+expect_in("${sized}" "Taille=3000")
+file(READ ${SOURCE}/invalid.lst original)
+string(REPLACE "Taille=2999" "Taille=3000" original "${original}")
+if(NOT sized STREQUAL original)
+  message(FATAL_ERROR "--sizes changed more than Taille:\n${sized}")
+endif()

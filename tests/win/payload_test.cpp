@@ -1,0 +1,278 @@
+#include "General/Payload.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Variable/Variable.h"
+#include "core/errors.h"
+#include "core/inflate.h"
+#include "ui/message_dialog.h"
+#include "win/files.h"
+#include "win/handle.h"
+#include "win/resources.h"
+
+namespace {
+
+using Bytes = std::string;
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+Bytes Compress(const Bytes& data) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    Bytes out(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+              static_cast<uLong>(data.size()), Z_BEST_COMPRESSION);
+    out.resize(size);
+    return out;
+}
+
+Bytes SampleData(size_t size) {
+    std::mt19937 random(42);
+    Bytes out;
+    while (out.size() < size) out += "Korvalix " + std::to_string(random() % 1000) + "\r\n";
+    out.resize(size);
+    return out;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+const char* const kCopyFailure =
+    "Impossible de copier le fichier \"app.exe\". V\xE9rifiez que Korvalix32 n'est pas d\xE9j\xE0 lanc\xE9 !";
+const char* const kDecompressionFailure =
+    "Impossible de d\xE9" "compresser le fichier \"app.exe\". Le programme d'installation est probablement "
+    "endommag\xE9.";
+
+// Each test gets its own work and destination folders in the temp folder.
+class Payload : public testing::Test {
+protected:
+    void SetUp() override {
+        const std::string base = win::TempFolder() + "payload_test_" +
+                                 std::to_string(::GetCurrentProcessId()) + "_" +
+                                 testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
+        workDir_ = base + "work\\";
+        destDir_ = base + "dest\\";
+        ASSERT_TRUE(win::ForceDirectories(workDir_));
+        ASSERT_TRUE(win::ForceDirectories(destDir_));
+        Installer.WorkDir = workDir_;
+        Installer.AppName = "Korvalix32";
+    }
+
+    void PutWorkCopy(const Bytes& stream, const std::string& name = "app.exe") {
+        WriteFile(workDir_ + name + ".Z", stream);
+    }
+
+    bool Decompress(int32_t byteCount, int32_t version, const std::string& name = "app.exe") {
+        return DecompressPayload(workDir_, destDir_, name, byteCount, version);
+    }
+
+    std::string Fixture(const char* name) { return win::ExecutableFolder() + name; }
+
+    std::string workDir_;
+    std::string destDir_;
+    ui::ScopedDialogCapture boxes_;
+};
+
+TEST(PayloadFolders, WindowsFolderIsTheSystemOne) {
+    char expected[MAX_PATH];
+    const UINT length = ::GetWindowsDirectoryA(expected, sizeof expected);
+    EXPECT_EQ(GetWindowsDir(), std::string(expected, length));
+    EXPECT_NE(GetWindowsDir().back(), '\\');
+}
+
+TEST_F(Payload, ExtractFindsAnUpperCaseResourceByALowerCaseName) {
+    ASSERT_TRUE(ExtractPayload("upper.txt.Z"));
+    const auto resource = win::FindRawData("UPPER.TXT.Z");
+    ASSERT_TRUE(resource);
+    EXPECT_EQ(ReadFile(workDir_ + "upper.txt.Z"), Bytes(resource->begin(), resource->end()));
+    EXPECT_EQ(ReadFile(workDir_ + "upper.txt.Z"), "Contenu de la ressource en majuscules.\r\n");
+}
+
+TEST_F(Payload, ExtractReplacesAnOlderWorkCopy) {
+    WriteFile(workDir_ + "upper.txt.Z", std::string(5000, 'x'));
+    ASSERT_TRUE(ExtractPayload("Upper.Txt.z"));
+    EXPECT_EQ(ReadFile(workDir_ + "Upper.Txt.z"), "Contenu de la ressource en majuscules.\r\n");
+}
+
+TEST_F(Payload, ExtractFailsQuietly) {
+    EXPECT_FALSE(ExtractPayload("absent.exe.Z"));
+    EXPECT_FALSE(win::FileExists(workDir_ + "absent.exe.Z"));
+    Installer.WorkDir = workDir_ + "no such folder\\";
+    EXPECT_FALSE(ExtractPayload("upper.txt.Z"));
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+TEST_F(Payload, InflatesExactlyTheByteCount) {
+    const Bytes data = SampleData(3 * core::kInflateChunk + 99);
+    PutWorkCopy(Compress(data));
+    int chunks = 0;
+    EXPECT_FALSE(DecompressPayload(workDir_, destDir_, "app.exe", static_cast<int32_t>(data.size()), 10000,
+                                   [&] { ++chunks; }));
+    EXPECT_EQ(ReadFile(destDir_ + "app.exe"), data);
+    EXPECT_EQ(chunks, 4);
+    EXPECT_TRUE(boxes_.Requests().empty());
+    EXPECT_EQ(FilesIn(destDir_), std::vector<std::string>{"app.exe"});
+}
+
+TEST_F(Payload, VersionGate) {
+    const Bytes fixture = ReadFile(Fixture("versioned_fixture.exe"));
+    ASSERT_FALSE(fixture.empty());
+    const Bytes data = SampleData(1000);
+    PutWorkCopy(Compress(data));
+    const int32_t n = static_cast<int32_t>(data.size());
+
+    struct Case {
+        int32_t version;
+        bool replaced;
+    };
+    // The fixture is 2.1.1.7, that is 20101.
+    for (const Case c : {Case{20102, true}, Case{20101, true}, Case{20100, false}, Case{0, false},
+                         Case{30000, true}}) {
+        WriteFile(destDir_ + "app.exe", fixture);
+        EXPECT_FALSE(Decompress(n, c.version)) << c.version;
+        EXPECT_EQ(ReadFile(destDir_ + "app.exe"), c.replaced ? data : fixture) << c.version;
+    }
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+TEST_F(Payload, FileWithoutVersionIsAlwaysReplaced) {
+    const Bytes data = SampleData(1000);
+    PutWorkCopy(Compress(data));
+    WriteFile(destDir_ + "app.exe", "ancienne aide");
+    EXPECT_FALSE(Decompress(static_cast<int32_t>(data.size()), 0));
+    EXPECT_EQ(ReadFile(destDir_ + "app.exe"), data);
+}
+
+TEST_F(Payload, HigherVersionIsLeftAloneEvenWithoutAWorkCopy) {
+    WriteFile(destDir_ + "app.exe", ReadFile(Fixture("versioned_fixture.exe")));
+    EXPECT_FALSE(Decompress(1000, 20000));
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+void ExpectOneBox(const ui::ScopedDialogCapture& boxes, const char* text) {
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    const ui::DialogRequest& box = boxes.Requests()[0];
+    EXPECT_EQ(box.kind, ui::DialogKind::Error);
+    EXPECT_EQ(box.title, "Erreur");
+    EXPECT_EQ(box.buttons, ui::DialogButtons::Cancel);
+    EXPECT_EQ(box.text, text);
+}
+
+TEST_F(Payload, FileHeldWithoutSharingGivesTheCopyMessage) {
+    const Bytes data = SampleData(1000);
+    PutWorkCopy(Compress(data));
+    WriteFile(destDir_ + "app.exe", "programme en cours");
+    {
+        win::FileHandle held(::CreateFileA((destDir_ + "app.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                           0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_TRUE(Decompress(static_cast<int32_t>(data.size()), 10000));
+    }
+    ExpectOneBox(boxes_, kCopyFailure);
+    EXPECT_EQ(ReadFile(destDir_ + "app.exe"), "programme en cours");
+    EXPECT_EQ(FilesIn(destDir_), std::vector<std::string>{"app.exe"});
+}
+
+TEST_F(Payload, FileHeldByAnotherProcessGivesTheCopyMessage) {
+    const Bytes data = SampleData(1000);
+    PutWorkCopy(Compress(data));
+    const std::string target = destDir_ + "app.exe";
+    WriteFile(target, "programme en cours");
+
+    const std::string suffix = std::to_string(::GetCurrentProcessId());
+    win::KernelHandle ready(::CreateEventA(nullptr, TRUE, FALSE, ("payload_ready_" + suffix).c_str()));
+    win::KernelHandle release(::CreateEventA(nullptr, TRUE, FALSE, ("payload_release_" + suffix).c_str()));
+    std::string command = "\"" + Fixture("hold_open.exe") + "\" \"" + target + "\" payload_ready_" + suffix +
+                          " payload_release_" + suffix;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &process));
+    win::KernelHandle child(process.hProcess);
+    win::KernelHandle thread(process.hThread);
+    ASSERT_EQ(::WaitForSingleObject(ready.get(), 20000), WAIT_OBJECT_0);
+
+    EXPECT_TRUE(Decompress(static_cast<int32_t>(data.size()), 10000));
+
+    ::SetEvent(release.get());
+    ::WaitForSingleObject(child.get(), 20000);
+    ExpectOneBox(boxes_, kCopyFailure);
+    EXPECT_EQ(ReadFile(target), "programme en cours");
+    EXPECT_EQ(FilesIn(destDir_), std::vector<std::string>{"app.exe"});
+}
+
+// Every way a stream can fail leaves the old file as it was and no stray
+// temporary file behind.
+TEST_F(Payload, DamagedStreamsKeepThePreviousFile) {
+    const Bytes data = SampleData(200000);
+    const Bytes good = Compress(data);
+    Bytes corrupt = good;
+    corrupt[corrupt.size() / 2] ^= 0x5A;
+    const Bytes truncated = good.substr(0, good.size() / 2);
+
+    struct Case {
+        const char* what;
+        Bytes stream;
+        int32_t count;
+    };
+    for (const Case& c : {Case{"short", good, static_cast<int32_t>(data.size()) + 1},
+                          Case{"truncated", truncated, static_cast<int32_t>(data.size())},
+                          Case{"corrupt", corrupt, static_cast<int32_t>(data.size())},
+                          Case{"zero", good, 0}, Case{"negative", good, -1}}) {
+        ui::ScopedDialogCapture boxes;
+        PutWorkCopy(c.stream);
+        WriteFile(destDir_ + "app.exe", "version qui marche");
+        EXPECT_TRUE(Decompress(c.count, 10000)) << c.what;
+        ExpectOneBox(boxes, kDecompressionFailure);
+        EXPECT_EQ(ReadFile(destDir_ + "app.exe"), "version qui marche") << c.what;
+        EXPECT_EQ(FilesIn(destDir_), std::vector<std::string>{"app.exe"}) << c.what;
+    }
+}
+
+TEST_F(Payload, DamagedStreamCreatesNothingWhenThereWasNoFile) {
+    PutWorkCopy(Compress(SampleData(100)));
+    EXPECT_TRUE(Decompress(101, 0));
+    ExpectOneBox(boxes_, kDecompressionFailure);
+    EXPECT_TRUE(FilesIn(destDir_).empty());
+}
+
+TEST_F(Payload, LongerStreamGivesExactlyTheByteCount) {
+    const Bytes data = SampleData(100000);
+    PutWorkCopy(Compress(data));
+    WriteFile(destDir_ + "app.exe", std::string(500000, 'o'));
+    EXPECT_FALSE(Decompress(70000, 10000));
+    EXPECT_EQ(ReadFile(destDir_ + "app.exe"), data.substr(0, 70000));
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+TEST_F(Payload, MissingWorkCopyIsAnError) {
+    EXPECT_THROW(Decompress(10, 0), core::Error);
+    EXPECT_TRUE(boxes_.Requests().empty());
+    EXPECT_TRUE(FilesIn(destDir_).empty());
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#include "packer.h"
+
+#include <zlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+#include "core/ini.h"
+#include "core/setup_manifest.h"
+#include "core/text.h"
+#include "pe_resources.h"
+
+namespace mkinstall {
+
+namespace {
+
+std::optional<uint64_t> SizeIn(const std::filesystem::path& folder, const std::string& name) {
+    std::error_code error;
+    const std::filesystem::path path = folder / name;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
+    return size;
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+Bytes ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
+    std::filesystem::path temporary = path;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) throw std::runtime_error("cannot write " + temporary.string());
+    }
+    std::filesystem::rename(temporary, path);
+}
+
+Bytes Compress(const Bytes& data) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    Bytes out(size);
+    if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), Z_BEST_COMPRESSION) != Z_OK)
+        throw std::runtime_error("zlib could not compress");
+    out.resize(size);
+    return out;
+}
+
+std::vector<core::ManifestProblem> Check(const Bytes& manifest, const std::filesystem::path& payloadFolder) {
+    const core::IniFile ini = core::IniFile::Parse(std::string_view(reinterpret_cast<const char*>(manifest.data()),
+                                                                    manifest.size()));
+    return core::CheckManifest(ini, [&](const std::string& name) { return SizeIn(payloadFolder, name); });
+}
+
+Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path& payloadFolder) {
+    const core::IniFile ini = core::IniFile::Parse(std::string_view(reinterpret_cast<const char*>(manifest.data()),
+                                                                    manifest.size()));
+    std::vector<pe::Resource> resources;
+    resources.push_back({pe::Id::Number(pe::kRcData), pe::Id::Name("SETUP.LST"), 0, 0, manifest});
+
+    const int32_t count = ini.ReadInt("Setup", "Fichiers", -1);
+    for (int32_t n = 1; n <= count && ini.FindSection(core::FileSectionName(n)); ++n) {
+        const core::FileEntry entry = core::ReadFileEntry(ini, n);
+        if (entry.Taille <= 0 || !core::IsPlainFileName(entry.Nom)) continue;
+        if (!SizeIn(payloadFolder, entry.Nom)) continue;  // reported by the check; --force goes on without it
+        const pe::Id name = pe::Id::Name(entry.Nom + ".Z");
+        bool seen = false;
+        for (const pe::Resource& r : resources) seen = seen || r.name == name;
+        if (seen) continue;
+        resources.push_back({pe::Id::Number(pe::kRcData), name, 0, 0, Compress(ReadBytes(payloadFolder / entry.Nom))});
+    }
+    return pe::WriteResources(stub, resources);
+}
+
+Bytes UpdateSizes(const Bytes& manifest, const std::filesystem::path& payloadFolder) {
+    const std::string text(manifest.begin(), manifest.end());
+    const core::IniFile ini = core::IniFile::Parse(text);
+
+    std::string out;
+    std::string section;
+    size_t at = 0;
+    while (at < text.size()) {
+        // One line and its ending, kept as it was ("\r\n", "\n" or none).
+        size_t next = text.find('\n', at);
+        next = next == std::string::npos ? text.size() : next + 1;
+        size_t end = next;
+        while (end > at && (text[end - 1] == '\n' || text[end - 1] == '\r')) --end;
+        std::string line = text.substr(at, end - at);
+        const std::string_view trimmed = Trim(line);
+        if (!trimmed.empty() && trimmed.front() == '[') {
+            const size_t close = trimmed.find(']');
+            section = std::string(Trim(trimmed.substr(1, close == std::string_view::npos ? close : close - 1)));
+        } else if (const size_t equals = line.find('='); equals != std::string::npos &&
+                                                         core::EqualsIgnoreCase(Trim(line.substr(0, equals)), "Taille")) {
+            const std::string* nom = ini.FindValue(section, "Nom");
+            const int32_t old = core::IniValueToInt(std::string(Trim(line.substr(equals + 1))), -1);
+            if (nom && old > 0) {
+                if (const auto size = SizeIn(payloadFolder, *nom))
+                    line = line.substr(0, equals + 1) + std::to_string(*size);
+            }
+        }
+        out += line;
+        out.append(text, end, next - end);
+        at = next;
+    }
+    return Bytes(out.begin(), out.end());
+}
+
+}  // namespace mkinstall

@@ -1,0 +1,34 @@
+#pragma once
+// What mkinstall does, apart from reading its command line: check a
+// manifest against its payload folder, and pack both into an installer stub.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/manifest_check.h"
+
+namespace mkinstall {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes ReadBytes(const std::filesystem::path& path);      // throws std::runtime_error
+void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);  // replaces the file in one step
+
+// The problems of the manifest, checked against the files of the folder.
+std::vector<core::ManifestProblem> Check(const Bytes& manifest, const std::filesystem::path& payloadFolder);
+
+// The stub with the manifest as RCDATA "SETUP.LST" and every listed file
+// with Taille > 0 found in the folder as RCDATA "<Nom>.Z", compressed by
+// zlib at its best level.
+Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path& payloadFolder);
+
+// The manifest with each Taille above 0 set to the real size of its file in
+// the folder; every other byte is kept.
+Bytes UpdateSizes(const Bytes& manifest, const std::filesystem::path& payloadFolder);
+
+// zlib at its best level: the stream starts 0x78 0xDA.
+Bytes Compress(const Bytes& data);
+
+}  // namespace mkinstall
