@@ -5,11 +5,15 @@
 //   robot wait CLASS [SECONDS]        waits for a visible window of the class
 //   robot gone CLASS [SECONDS]        waits until none is left
 //   robot click CLASS TEXT            clicks the button or check box TEXT
+//   robot enabled CLASS TEXT [SECONDS] waits until the button TEXT is enabled
 //   robot key CLASS enter|escape|tab  presses a key in that window
 //   robot type CLASS TEXT             types TEXT into the window's edit box
 //   robot close CLASS                 asks the window to close (its close box)
 //   robot dump CLASS                  prints each control: class, rectangle, text
 //   robot screenshot FILE.bmp         captures the whole screen
+//
+// With --desktop NAME first, the robot works in that desktop, for instance a
+// Wine virtual desktop started with "explorer /desktop=NAME,1024x768".
 //
 // Exit status 0 on success, 1 when a window or control was not found.
 #include <windows.h>
@@ -36,7 +40,7 @@ UINT KeyNamed(const std::string& name) {
 }
 
 int Run(int argc, char** argv) {
-    if (argc < 3) return Fail("usage: robot wait|gone|click|key|type|close|dump|screenshot ...");
+    if (argc < 3) return Fail("usage: robot wait|gone|click|enabled|key|type|close|dump|screenshot ...");
     const std::string command = argv[1];
     const std::string target = argv[2];
     const auto seconds = std::chrono::seconds(argc > 3 ? std::atoi(argv[3]) : 20);
@@ -63,6 +67,12 @@ int Run(int argc, char** argv) {
         if (!control) return Fail("no button \"" + argument + "\" in " + target);
         return robot::Click(control), 0;
     }
+    if (command == "enabled") {
+        HWND control = robot::FindControl(window, argument, "Button");
+        if (!control) return Fail("no button \"" + argument + "\" in " + target);
+        const auto wait = std::chrono::seconds(argc > 4 ? std::atoi(argv[4]) : 120);
+        return robot::WaitUntil([&] { return robot::IsEnabled(control); }, wait) ? 0 : Fail(argument + " stays disabled");
+    }
     if (command == "key") {
         const UINT key = KeyNamed(argument);
         if (!key) return Fail("unknown key " + argument);
@@ -78,4 +88,17 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return Run(argc, argv); }
+int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--desktop") {
+        // The thread has no window yet, so it may move to another desktop;
+        // the desktop stays open for the process's lifetime.
+        // The desktop may still be on its way: wait for it a while.
+        HDESK desktop = nullptr;
+        for (int i = 0; i < 600 && !desktop; ++i)
+            if (!(desktop = ::OpenDesktopA(argv[2], 0, FALSE, GENERIC_ALL))) ::Sleep(100);
+        if (!desktop || !::SetThreadDesktop(desktop)) return Fail(std::string("cannot enter the desktop ") + argv[2]);
+        argv[2] = argv[0];
+        return Run(argc - 2, argv + 2);
+    }
+    return Run(argc, argv);
+}
