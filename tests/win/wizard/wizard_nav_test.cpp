@@ -147,6 +147,43 @@ TEST_F(Wizard, EnterActsAsSuivantAndFocusStartsInTheEditBox) {
     EXPECT_EQ(Folder(), std::string(kDefaultDestination) + "\\");
 }
 
+TEST_F(Wizard, FolderDialogReplacesTheEditBoxOrLeavesItAlone) {
+    ToPage2();
+    const auto browse = [&]() -> HWND {
+        installer.Click(2, "&Parcourir");
+        HWND box = robot::WaitForCaption(installer.Id(), "Veuillez choisir le répertoire d'installation",
+                                         std::chrono::seconds(10));
+        if (box) EXPECT_NE(robot::FindControl(box, "Dossier d'installation de Korvalix32 :", "Static"), nullptr);
+        ::Sleep(500);  // Wine's folder tree takes the initial selection a moment later
+        return box;
+    };
+    const auto press = [](HWND box, int button) {
+        ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
+    };
+
+    // OK puts the chosen folder's path in place of the whole text, as the
+    // dialog gives it (no name appended).  A folder that does not exist
+    // cannot be selected, so the dialog gives back its own first choice.
+    robot::Type(installer.Edit(), "D:\\Nulle part");
+    HWND box = browse();
+    ASSERT_NE(box, nullptr);
+    press(box, IDOK);
+    ASSERT_TRUE(robot::WaitUntilGone(installer.Id(), "#32770"));
+    EXPECT_TRUE(robot::WaitUntil([&] { return installer.Destination() != "D:\\Nulle part"; }));
+    const std::string chosen = installer.Destination();
+    const DWORD attributes = ::GetFileAttributesA(chosen.c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << chosen;
+    EXPECT_NE(chosen.back(), '\\') << chosen;
+
+    // Cancel leaves whatever the box holds.
+    robot::Type(installer.Edit(), "D:\\Ailleurs");
+    box = browse();
+    ASSERT_NE(box, nullptr);
+    press(box, IDCANCEL);
+    ASSERT_TRUE(robot::WaitUntilGone(installer.Id(), "#32770"));
+    EXPECT_EQ(installer.Destination(), "D:\\Ailleurs");
+}
+
 TEST_F(Wizard, PageCloseBoxDoesNothing) {
     robot::Close(installer.Page(1));
     ::Sleep(300);
