@@ -141,6 +141,7 @@ TEST_F(Packing, PackedProgramStillRunsAndQuitsOnItsSignal) {
     mkinstall::WriteBytes(program, Pack(std::string(PAYLOAD_DIR) + "/korvalix.exe"));
     EXPECT_EQ(win::GetFileVersionText(program), "2.1.1");
 
+    ::DeleteFileA((folder_ + "korvalix.quit").c_str());  // a signal left by an earlier run
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};

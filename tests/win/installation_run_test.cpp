@@ -1,0 +1,353 @@
+// The installation run inside the test process, which carries the default
+// installer's manifest and payloads, against Wine's real files, registry and
+// shell links.  A recording page stands in for the progress page.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include "Deroulement/InstallationRun.h"
+#include "General/SetupList.h"
+#include "General/Shell.h"
+#include "General/WorkDir.h"
+#include "Variable/Variable.h"
+#include "support/test_support.h"
+#include "ui/message_dialog.h"
+#include "win/files.h"
+#include "win/registry.h"
+#include "win/shell.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvalix";
+
+class RecordingPage : public RunProgress {
+public:
+    void SetBar(int32_t maximum, int32_t step) override {
+        maximum_ = maximum;
+        step_ = step;
+    }
+    void SetStatus(const std::string& text, bool) override { statuses.push_back(text); }
+    void Step() override {
+        position = std::min(position + step_, maximum_);
+        ++steps;
+        if (cancelAfterSteps && steps >= cancelAfterSteps) cancel = true;
+    }
+    void ProcessMessages() override { ++messageRounds; }
+    bool CancelRequested() const override { return cancel; }
+    void Complete(bool isFailure) override {
+        completed = true;
+        failed = isFailure;
+        position = maximum_;
+    }
+
+    std::vector<std::string> statuses;
+    int position = 0;
+    int steps = 0;
+    int messageRounds = 0;
+    int cancelAfterSteps = 0;
+    bool cancel = false;
+    bool completed = false;
+    bool failed = false;
+    int32_t maximum_ = 0;
+    int32_t step_ = 0;
+};
+
+std::string Desktop() { return win::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\"; }
+std::string CommonPrograms() { return win::SpecialFolderPath(CSIDL_COMMON_PROGRAMS) + "\\"; }
+std::string WindowsDir() { return win::WindowsFolder() + "\\"; }
+
+std::string LinkTarget(const std::string& link) {
+    win::ShellLink shellLink;
+    return shellLink.Load(link) ? shellLink.GetPath() : std::string();
+}
+
+std::optional<std::string> UninstallValue(const std::string& name) {
+    win::RegistryKey key = win::OpenRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ);
+    if (!key) return std::nullopt;
+    return win::ReadRegistryString(key, name);
+}
+
+// The manifest the test process carries, as the run's work copy, with
+// `edit` applied to its text.
+class InstallationRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Installer = InstallerState{};
+        Installer.WorkDir = work_.Path();
+        ASSERT_TRUE(ExtractSetupList());
+        ASSERT_EQ(ReadSetupList(), 0);
+        Installer.InstallDir = "C:\\Program Files\\Korvalix " + std::to_string(++testNumber_) + "\\";
+        Installer.WantStartMenu = true;
+        Installer.WantDesktop = true;
+        Clean();
+    }
+    void TearDown() override {
+        Clean();
+        RemoveTree(Installer.InstallDir);
+        Installer = InstallerState{};
+    }
+    static void Clean() {
+        ::DeleteFileA((WindowsDir() + "uninst_Korvalix.exe").c_str());
+        ::DeleteFileA((Desktop() + "Korvalix.lnk").c_str());
+        ::DeleteFileA((Desktop() + "Bureau Korvalix.lnk").c_str());
+        RemoveTree(CommonPrograms() + "Korvalix");
+        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    }
+
+    std::string Manifest() const { return ReadWholeFile(work_.Path() + "SETUP.LST"); }
+    void SetManifest(const std::string& text) const { WriteFile(work_.Path() + "SETUP.LST", text); }
+    void ReplaceInManifest(const std::string& from, const std::string& to) const {
+        std::string text = Manifest();
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        SetManifest(text.replace(at, from.size(), to));
+    }
+    std::string Log() const { return ReadWholeFile(Installer.InstallDir + "setup.log"); }
+    bool WorkFolderHoldsPayloads() const {
+        for (const std::string& name : ListFolder(work_.Path()))
+            if (name.size() > 2 && name.substr(name.size() - 2) == ".Z") return true;
+        return false;
+    }
+
+    win::ComApartment com;  // shell links need COM, as the application sets it up
+    ui::ScopedDialogCapture dialogs;  // no test may wait on a real box
+    RecordingPage page;
+    ScratchFolder work_{"work"};
+    static inline int testNumber_ = 0;
+};
+
+TEST_F(InstallationRunTest, TheEmbeddedManifestWithBothOptions) {
+    RunInstallation(page);
+
+    EXPECT_TRUE(dialogs.Requests().empty());
+    EXPECT_TRUE(page.completed);
+    EXPECT_FALSE(page.failed);
+    EXPECT_EQ(page.step_, 6);
+    EXPECT_LT(page.steps * page.step_, 100) << "the bar stays below 100 until the end";
+    EXPECT_EQ(page.position, 100);
+
+    const std::string dir = Installer.InstallDir;
+    EXPECT_TRUE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe"));
+    EXPECT_TRUE(win::FileExists(dir + "korvalix.exe"));
+    EXPECT_TRUE(win::FileExists(dir + "korvalix32.hlp"));
+    EXPECT_TRUE(win::FileExists(dir + "erreurs.log"));
+    EXPECT_EQ(ReadWholeFile(dir + "erreurs.log"), "");
+    EXPECT_FALSE(win::FileExists(dir + "korvalix.quit"));
+    EXPECT_FALSE(WorkFolderHoldsPayloads());
+
+    const std::string group = CommonPrograms() + "Korvalix";
+    EXPECT_EQ(LinkTarget(group + "\\Korvalix.lnk"), dir + "korvalix.exe");
+    EXPECT_EQ(LinkTarget(group + "\\Aide de Korvalix.lnk"), dir + "korvalix32.hlp");
+    EXPECT_EQ(LinkTarget(Desktop() + "Korvalix.lnk"), dir + "korvalix.exe");
+
+    EXPECT_EQ(Log(),
+              "[Information]\r\n"
+              "Attention=NE PAS SUPPRIMER CE FICHIER\r\n"
+              "Commentaire=Ce fichier sert \xE0 la d\xE9sinstallation du logiciel\r\n"
+              "[Setup]\r\n"
+              "Nom=Korvalix32\r\n"
+              "DossierInstall=" + dir + "\r\n"
+              "Desinstall=Korvalix\r\n"
+              "Run=Korvalix32\r\n"
+              "Fichiers=7\r\n"
+              "DossierDemarrage=" + group + "\r\n"
+              "[Fichier_1]\r\nNom=" + WindowsDir() + "uninst_Korvalix.exe\r\n"
+              "[Fichier_2]\r\nNom=" + dir + "korvalix.exe\r\n"
+              "[Fichier_3]\r\nNom=" + dir + "korvalix32.hlp\r\n"
+              "[Fichier_4]\r\nNom=" + dir + "erreurs.log\r\n"
+              "[Fichier_5]\r\nNom=" + group + "\\Korvalix.lnk\r\n"
+              "[Fichier_6]\r\nNom=%desktop%\\Korvalix.lnk\r\n"
+              "[Fichier_7]\r\nNom=" + group + "\\Aide de Korvalix.lnk\r\n");
+
+    EXPECT_EQ(UninstallValue("DisplayName"), "Korvalix32");
+    EXPECT_EQ(UninstallValue("UninstallString"),
+              WindowsDir() + "uninst_Korvalix.exe \"" + dir + "setup.log\"");
+
+    EXPECT_EQ(page.statuses, (std::vector<std::string>{
+                                 "V\xE9rifications en cours...",
+                                 "Extraction du fichier uninst_Korvalix.exe...",
+                                 "D\xE9\x63ompression du fichier uninst_Korvalix.exe...",
+                                 "Extraction du fichier korvalix.exe...",
+                                 "D\xE9\x63ompression du fichier korvalix.exe...",
+                                 "Extraction du fichier korvalix32.hlp...",
+                                 "D\xE9\x63ompression du fichier korvalix32.hlp...",
+                                 "Cr\xE9\x61tion du dossier de d\xE9marrage...",
+                                 "Cr\xE9\x61tion du raccourci dans le dossier de d\xE9marrage...",
+                                 "Cr\xE9\x61tion du raccourci sur le bureau...",
+                                 "Cr\xE9\x61tion du raccourci dans le dossier de d\xE9marrage...",
+                             }));
+    EXPECT_GT(page.messageRounds, 0) << "inflation lets the page handle messages";
+}
+
+TEST_F(InstallationRunTest, TheWindowsFolderRefusingTheUninstallerPutsItInTheDestination) {
+    // A folder of that name cannot be opened as a file.
+    ASSERT_TRUE(::CreateDirectoryA((WindowsDir() + "uninst_Korvalix.exe").c_str(), nullptr));
+    RunInstallation(page);
+    ::RemoveDirectoryA((WindowsDir() + "uninst_Korvalix.exe").c_str());
+
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests()[0].text,
+              "Impossible de copier le fichier \"uninst_Korvalix.exe\". V\xE9rifiez que Korvalix32 n'est pas "
+              "d\xE9j\xE0 lanc\xE9 !");
+    EXPECT_FALSE(page.failed) << "the second attempt succeeded";
+    EXPECT_TRUE(win::FileExists(Installer.InstallDir + "uninst_Korvalix.exe"));
+    // The destination holds a blank, so the uninstaller's path is quoted.
+    EXPECT_EQ(UninstallValue("UninstallString"),
+              "\"" + Installer.InstallDir + "uninst_Korvalix.exe\" \"" + Installer.InstallDir + "setup.log\"");
+    EXPECT_NE(Log().find("[Fichier_1]\r\nNom=" + Installer.InstallDir + "uninst_Korvalix.exe\r\n"), std::string::npos);
+}
+
+TEST_F(InstallationRunTest, WithoutAWindowsFileTheUninstallerPathHasNoFolder) {
+    ReplaceInManifest("Dossier=windows", "Dossier=program");
+    RunInstallation(page);
+    EXPECT_FALSE(page.failed);
+    EXPECT_EQ(UninstallValue("UninstallString"), "uninst_Korvalix.exe \"" + Installer.InstallDir + "setup.log\"");
+}
+
+TEST_F(InstallationRunTest, AnotherCaseOfDossierInstallsNothingAndIsNoFailure) {
+    ReplaceInManifest("Dossier=windows", "Dossier=Windows");
+    ReplaceInManifest("Dossier=program\r\nRaccourci=Korvalix", "Dossier=PROGRAM\r\nRaccourci=Korvalix");
+    RunInstallation(page);
+    EXPECT_TRUE(dialogs.Requests().empty());
+    EXPECT_FALSE(page.failed);
+    EXPECT_FALSE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe"));
+    EXPECT_FALSE(win::FileExists(Installer.InstallDir + "uninst_Korvalix.exe"));
+    EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix.exe"));
+    EXPECT_FALSE(WorkFolderHoldsPayloads()) << "the written-out payloads are deleted again";
+    EXPECT_EQ(Log().find("uninst_Korvalix.exe\r\n[Fichier"), std::string::npos);
+    EXPECT_EQ(Log().find("Nom=" + Installer.InstallDir + "korvalix.exe"), std::string::npos);
+}
+
+TEST_F(InstallationRunTest, AnExistingEmptyFileIsLeftAloneAndStillRecorded) {
+    ASSERT_TRUE(win::ForceDirectories(Installer.InstallDir));
+    WriteFile(Installer.InstallDir + "erreurs.log", "journal de l'utilisateur");
+    RunInstallation(page);
+    EXPECT_EQ(ReadWholeFile(Installer.InstallDir + "erreurs.log"), "journal de l'utilisateur");
+    EXPECT_NE(Log().find("Nom=" + Installer.InstallDir + "erreurs.log\r\n"), std::string::npos);
+}
+
+TEST_F(InstallationRunTest, ANewerFileLeftByTheVersionGateCountsAsInstalled) {
+    ASSERT_TRUE(win::ForceDirectories(Installer.InstallDir));
+    ASSERT_TRUE(CopyFileTo(TestFolder() + "version_5_0_2195_1.exe", Installer.InstallDir + "korvalix.exe"));
+    const std::string before = ReadWholeFile(Installer.InstallDir + "korvalix.exe");
+    RunInstallation(page);
+    EXPECT_TRUE(dialogs.Requests().empty());
+    EXPECT_FALSE(page.failed);
+    EXPECT_EQ(ReadWholeFile(Installer.InstallDir + "korvalix.exe"), before);
+    EXPECT_NE(Log().find("Nom=" + Installer.InstallDir + "korvalix.exe\r\n"), std::string::npos);
+}
+
+TEST_F(InstallationRunTest, AnEmptyNameStopsTheFilesButNotTheGroupAndTheEntry) {
+    ReplaceInManifest("Nom=korvalix.exe", "Nom=");
+    RunInstallation(page);
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests()[0].text, "Le fichier des param\xE8tres d'installation est erron\xE9 !");
+    EXPECT_EQ(dialogs.Requests()[0].title, "Erreur");
+    EXPECT_TRUE(page.failed);
+    EXPECT_TRUE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe"));
+    EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix32.hlp"));
+    EXPECT_FALSE(win::FileExists(Installer.InstallDir + "erreurs.log"));
+    EXPECT_TRUE(win::FolderExists(CommonPrograms() + "Korvalix"));
+    EXPECT_TRUE(ListFolder(CommonPrograms() + "Korvalix\\").empty()) << "no shortcuts at all";
+    EXPECT_FALSE(win::FileExists(Desktop() + "Korvalix.lnk"));
+    EXPECT_TRUE(UninstallValue("DisplayName").has_value());
+}
+
+TEST_F(InstallationRunTest, AMissingSizeFailsTheRun) {
+    ReplaceInManifest("Taille=0", "Taille=rien");
+    RunInstallation(page);
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests()[0].text, "Le fichier des param\xE8tres d'installation est erron\xE9 !");
+    EXPECT_TRUE(page.failed);
+}
+
+TEST_F(InstallationRunTest, AMissingPayloadIsReported) {
+    ReplaceInManifest("Nom=korvalix32.hlp", "Nom=absent.hlp");
+    RunInstallation(page);
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests()[0].text,
+              "Impossible d'extraire le fichier \"absent.hlp\". Le fichier install.exe est probablement erron\xE9.");
+    EXPECT_TRUE(page.failed);
+}
+
+TEST_F(InstallationRunTest, NeitherOptionMakesNoShortcut) {
+    Installer.WantStartMenu = false;
+    Installer.WantDesktop = false;
+    RunInstallation(page);
+    EXPECT_FALSE(page.failed);
+    EXPECT_FALSE(win::FolderExists(CommonPrograms() + "Korvalix"));
+    EXPECT_FALSE(win::FileExists(Desktop() + "Korvalix.lnk"));
+    EXPECT_EQ(Log().find("DossierDemarrage"), std::string::npos);
+    EXPECT_EQ(Log().find(".lnk"), std::string::npos);
+    EXPECT_EQ(page.steps, 1 + 2 + 2 + 2 + 1) << "no steps for the group or the shortcut loop";
+}
+
+TEST_F(InstallationRunTest, ADesktopShortcutIsRecordedUnderItsOwnName) {
+    ReplaceInManifest("RaccourciBureau=Korvalix", "RaccourciBureau=Bureau Korvalix");
+    Installer.WantStartMenu = false;
+    RunInstallation(page);
+    EXPECT_EQ(LinkTarget(Desktop() + "Bureau Korvalix.lnk"), Installer.InstallDir + "korvalix.exe");
+    EXPECT_NE(Log().find("Nom=%desktop%\\Bureau Korvalix.lnk\r\n"), std::string::npos);
+}
+
+TEST_F(InstallationRunTest, NoFilesAtAll) {
+    ReplaceInManifest("Fichiers=4", "Fichiers=0");
+    ASSERT_EQ(ReadSetupList(), 0);
+    RunInstallation(page);
+    EXPECT_FALSE(page.failed);
+    EXPECT_EQ(page.step_, 33);
+    EXPECT_EQ(page.steps, 2) << "the checks and the group";
+    EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix.exe"));
+    EXPECT_EQ(UninstallValue("UninstallString"), "uninst_Korvalix.exe \"" + Installer.InstallDir + "setup.log\"");
+}
+
+TEST_F(InstallationRunTest, CancelIsHonouredAtTheNextFileAsAFailure) {
+    page.cancelAfterSteps = 3;  // the checks, then both steps of the first file
+    RunInstallation(page);
+    EXPECT_TRUE(dialogs.Requests().empty());
+    EXPECT_TRUE(page.failed);
+    EXPECT_TRUE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe"));
+    EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix.exe"));
+    EXPECT_NE(Log().find("uninst_Korvalix.exe"), std::string::npos) << "what was installed stays recorded";
+    EXPECT_TRUE(UninstallValue("DisplayName").has_value());
+}
+
+TEST_F(InstallationRunTest, ALogThatCannotBeWrittenLeavesTheRun) {
+    Installer.InstallDir = "C:\\Program Files\\Korvalix ?*\\";  // no folder can have that name
+    try {
+        RunInstallation(page);
+        FAIL() << "the run went on without its log";
+    } catch (const core::Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Impossible d'\xE9\x63rire dans " + Installer.InstallDir + "setup.log");
+    }
+    EXPECT_FALSE(page.completed);
+}
+
+TEST_F(InstallationRunTest, TheQuitSignalClosesTheRunningApplicationBeforeItIsReplaced) {
+    RunInstallation(page);
+    ASSERT_FALSE(page.failed);
+    ChildProcess application("\"" + Installer.InstallDir + "korvalix.exe\"");
+    ASSERT_NE(WaitForWindow(application.Id(), ""), nullptr) << "the demo application runs";
+
+    RecordingPage again;
+    RunInstallation(again);
+    EXPECT_NE(application.WaitForExit(0ms), STILL_ACTIVE) << "it closed during the two-second wait";
+    EXPECT_TRUE(dialogs.Requests().empty());
+    EXPECT_FALSE(again.failed);
+    EXPECT_NE(Log().find("[Fichier_8]"), std::string::npos) << "the second run continues the log";
+}
+
+TEST(PlanProgress, StepsOfAHundredThenAFinerBar) {
+    EXPECT_EQ(PlanProgress(0).step, 33);
+    EXPECT_EQ(PlanProgress(4).step, 6);
+    EXPECT_EQ(PlanProgress(32).step, 1);
+    EXPECT_EQ(PlanProgress(32).maximum, 100);
+    EXPECT_EQ(PlanProgress(33).step, 1);
+    EXPECT_EQ(PlanProgress(33).maximum, 102);
+    EXPECT_EQ(PlanProgress(2147483647).maximum, 1000000);
+}
+
+}  // namespace
