@@ -27,18 +27,18 @@ private:
     static ui::LabelArgs Value(const char* name, int top) {
         return {.caption = name, .bounds = {144, top, 273, 14}, .font = ui::FontSpec{.style = ui::Bold}};
     }
-    static ui::LabelArgs Caption(const char* text, int top) {
+    static ui::LabelArgs Heading(const char* text, int top) {
         return {.caption = text, .bounds = {32, top, 0, 0}, .autoSize = true};
     }
 
     ui::GroupBox GroupBox1{*this, {.caption = "Récapitulatif de l'installation", .bounds = {16, 12, 429, 153}}};
-    ui::Label Label1{GroupBox1, Caption("Application :", 32)};
+    ui::Label Label1{GroupBox1, Heading("Application :", 32)};
     ui::Label ApplicationLabel{GroupBox1, Value("ApplicationLabel", 32)};
-    ui::Label Label2{GroupBox1, Caption("Version :", 52)};
+    ui::Label Label2{GroupBox1, Heading("Version :", 52)};
     ui::Label VersionLabel{GroupBox1, Value("VersionLabel", 52)};
-    ui::Label Label3{GroupBox1, Caption("Dossier destination :", 72)};
+    ui::Label Label3{GroupBox1, Heading("Dossier destination :", 72)};
     ui::Label DossierLabel{GroupBox1, Value("DossierLabel", 72)};
-    ui::Label Label5{GroupBox1, Caption("Raccourci :", 92)};
+    ui::Label Label5{GroupBox1, Heading("Raccourci :", 92)};
     ui::Label RaccourciLabel{GroupBox1, Value("RaccourciLabel", 92)};
     ui::Label Label4{GroupBox1,
                      {.caption = "Cliquez sur \"Suivant\" pour démarrer l'installation...",
