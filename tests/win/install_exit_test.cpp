@@ -70,7 +70,7 @@ protected:
         win::KernelHandle thread(info.hThread);
         processId = info.dwProcessId;
         background = WaitForWindow(processId, "TSetupForm");
-        page = WaitForWindow(processId, "TStandInPage");
+        page = WaitForWindow(processId, "TForm1");
         ASSERT_NE(background, nullptr);
         ASSERT_NE(page, nullptr);
         ASSERT_TRUE(win::FileExists(workCopy)) << "the program runs with its work copy";

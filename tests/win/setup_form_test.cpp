@@ -11,7 +11,8 @@
 #include "General/WorkDir.h"
 #include "SetupFrm/SetupFrm.h"
 #include "Variable/Variable.h"
-#include "install/StandInPage.h"
+#include "Accueil/Accueil.h"
+#include "Recap/Recap.h"
 #include "ui/application.h"
 #include "ui/message_dialog.h"
 #include "win/files.h"
@@ -31,7 +32,7 @@ protected:
         ASSERT_FALSE(Installer.WorkDir.empty());
         setupForm = ui::CreateForm<TSetupForm>();
         SetupForm = setupForm.get();
-        page = ui::CreateForm<TStandInPage>();
+        page = ui::CreateForm<TForm1>();
         Form1 = page.get();
     }
     void TearDown() override {
@@ -51,7 +52,7 @@ protected:
 
     ui::Application application;
     ui::FormPtr<TSetupForm> setupForm;
-    ui::FormPtr<TStandInPage> page;
+    ui::FormPtr<TForm1> page;
 };
 
 TEST_F(SetupFormTest, CreationSetsTheCaptionAndFirstShowRaisesPageOne) {
@@ -142,7 +143,7 @@ TEST_F(SetupFormTest, RepaintRaisesTheCurrentPageOnlyWhenThereIsOne) {
 }
 
 TEST_F(SetupFormTest, PageSwitchHidesOneShowsTheOtherAndSetsTheNumber) {
-    auto second = ui::CreateForm<TStandInPage>();
+    auto second = ui::CreateForm<TForm3>();
     Form2 = second.get();
     SetupForm->Show();
     Pump();

@@ -1,15 +1,29 @@
 #include "install/MainWindows.h"
 
 MainWindows::MainWindows() {
+    // Each reference is set as soon as its window exists: a later page's
+    // creation may already pump messages that reach the earlier ones.
     setupForm_ = ui::CreateForm<TSetupForm>();
     SetupForm = setupForm_.get();
-    form1_ = ui::CreateForm<TStandInPage>();
+    form1_ = ui::CreateForm<TForm1>();
     Form1 = form1_.get();
+    form2_ = ui::CreateForm<TForm2>();
+    Form2 = form2_.get();
+    form3_ = ui::CreateForm<TForm3>();
+    Form3 = form3_.get();
+    form4_ = ui::CreateForm<TForm4>();
+    Form4 = form4_.get();
 }
 
 MainWindows::~MainWindows() {
-    // Each reference is cleared before its window goes, so that nothing
-    // reaches a page being destroyed.
+    // In reverse order of creation; each reference is cleared before its
+    // window goes, so that nothing reaches a page being destroyed.
+    Form4 = nullptr;
+    form4_.reset();
+    Form3 = nullptr;
+    form3_.reset();
+    Form2 = nullptr;
+    form2_.reset();
     Form1 = nullptr;
     form1_.reset();
     SetupForm = nullptr;

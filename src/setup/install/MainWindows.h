@@ -5,14 +5,17 @@
 // of the manifest.  The owner destroys them before the installer state is
 // released.
 
+#include "Accueil/Accueil.h"
+#include "Chemin/Chemin.h"
+#include "Deroulement/Deroulement.h"
+#include "Recap/Recap.h"
 #include "SetupFrm/SetupFrm.h"
-#include "install/StandInPage.h"
 #include "ui/form.h"
 
 class MainWindows {
 public:
-    // Creates the background window (the main window), then the pages, and
-    // sets the process-wide references.
+    // Creates the background window (the main window), then the four pages,
+    // and sets the process-wide references.
     MainWindows();
     ~MainWindows();
     MainWindows(const MainWindows&) = delete;
@@ -23,5 +26,8 @@ public:
 
 private:
     ui::FormPtr<TSetupForm> setupForm_;
-    ui::FormPtr<TStandInPage> form1_;
+    ui::FormPtr<TForm1> form1_;
+    ui::FormPtr<TForm2> form2_;
+    ui::FormPtr<TForm3> form3_;
+    ui::FormPtr<TForm4> form4_;
 };

@@ -1,0 +1,50 @@
+#include "Chemin/Chemin.h"
+
+#include "General/Shell.h"
+#include "SetupFrm/SetupFrm.h"
+#include "ShBrowseU/ShBrowseU.h"
+#include "Variable/Variable.h"
+#include "core/text.h"
+#include "ui/application.h"
+#include "ui/message_dialog.h"
+
+const char* const kNoDestinationText = "Veuillez choisir un dossier de destination !";
+
+std::string DefaultDestination() { return core::IncludeBackslash(GetProgramFilesDir()) + Installer.DefaultFolderName; }
+
+TForm2::TForm2() : TPage("TForm2", 210) {}
+
+void TForm2::FormCreate() {
+    TPage::FormCreate();
+    GroupBox1.SetText(GroupBox1.Text() + Installer.AppName);
+    Label1.SetText(Label1.Text() + Installer.AppName + " :");
+}
+
+void TForm2::FormShow() { CheminEdit.SetText(Installer.InstallDir.empty() ? DefaultDestination() : Installer.InstallDir); }
+
+void TForm2::ParcourirBtnClick() {
+    TShBrowse browser;
+    browser.InitialFolder = CheminEdit.Text();
+    browser.Caption = "Veuillez choisir le répertoire d'installation";
+    browser.Title = "Dossier d'installation de " + Installer.AppName + " :";
+    if (browser.Execute()) CheminEdit.SetText(browser.Folder);
+}
+
+void TForm2::SuivantBtnClick() {
+    // Blanks count as a destination: the text is neither trimmed nor checked;
+    // the run creates the folder.
+    const std::string destination = CheminEdit.Text();
+    if (destination.empty()) {
+        ui::ShowDialog(ui::DialogKind::Warning, kNoDestinationText, ui::DialogButtons::Ok);
+        CheminEdit.SetText(DefaultDestination());
+        return;
+    }
+    Installer.InstallDir = core::IncludeBackslash(destination);
+    Installer.WantStartMenu = DemarrageCheckBox.Checked();
+    Installer.WantDesktop = BureauCheckBox.Checked();
+    SetupForm->SwitchPage(*this, *Form3, 3);
+}
+
+void TForm2::PrecedentBtnClick() { SetupForm->SwitchPage(*this, *Form1, 1); }
+
+void TForm2::AnnulerBtnClick() { ui::Application::Current()->Terminate(); }

@@ -1,0 +1,236 @@
+#include "robot.h"
+
+#include "win/handle.h"
+
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+namespace robot {
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<Search*>(parameter);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if ((search->processId == kAnyProcess || owner == search->processId) && ::IsWindowVisible(window))
+        search->found.push_back(window);
+    return TRUE;
+}
+
+template <typename Match>
+HWND WaitFor(DWORD processId, std::chrono::milliseconds timeout, Match match) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        for (HWND window : TopLevelWindows(processId))
+            if (match(window)) return window;
+        std::this_thread::sleep_for(50ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return nullptr;
+}
+
+constexpr UINT kAnswerTimeout = 5000;  // ms a busy program may take to answer
+
+// The screen's device context, released when done.
+struct ScreenDc {
+    HDC dc = ::GetDC(nullptr);
+    ScreenDc() = default;
+    ~ScreenDc() { ::ReleaseDC(nullptr, dc); }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+};
+
+// Selects a GDI object into a device context for its lifetime.
+class Selected {
+public:
+    Selected(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    ~Selected() { ::SelectObject(dc_, previous_); }
+    Selected(const Selected&) = delete;
+    Selected& operator=(const Selected&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD processId) {
+    Search search{processId, {}};
+    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForClass(DWORD processId, const std::string& className, std::chrono::milliseconds timeout) {
+    return WaitFor(processId, timeout, [&](HWND window) { return ClassName(window) == className; });
+}
+
+HWND WaitForCaption(DWORD processId, const std::string& caption, std::chrono::milliseconds timeout) {
+    return WaitFor(processId, timeout, [&](HWND window) { return Text(window) == caption; });
+}
+
+bool WaitUntilGone(DWORD processId, const std::string& className, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        bool present = false;
+        for (HWND window : TopLevelWindows(processId)) present = present || ClassName(window) == className;
+        if (!present) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+std::vector<HWND> Controls(HWND window) {
+    std::vector<HWND> controls;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        controls.push_back(child);
+    return controls;
+}
+
+HWND FindControl(HWND window, const std::string& text, const std::string& className) {
+    for (HWND control : Controls(window))
+        if (Text(control) == text && (className.empty() || _stricmp(ClassName(control).c_str(), className.c_str()) == 0))
+            return control;
+    return nullptr;
+}
+
+HWND FindControlOfClass(HWND window, const std::string& className) {
+    for (HWND control : Controls(window))
+        if (_stricmp(ClassName(control).c_str(), className.c_str()) == 0) return control;
+    return nullptr;
+}
+
+std::string Text(HWND window) {
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &length)) return {};
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                               kAnswerTimeout, &copied))
+        return {};
+    text.resize(copied);
+    return text;
+}
+
+std::string ClassName(HWND window) {
+    char name[256];
+    const int length = ::GetClassNameA(window, name, sizeof name);
+    return std::string(name, length > 0 ? length : 0);
+}
+
+RECT RectIn(HWND control, HWND reference) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(HWND_DESKTOP, reference, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool IsChecked(HWND checkBox) {
+    DWORD_PTR state = 0;
+    ::SendMessageTimeoutA(checkBox, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &state);
+    return state == BST_CHECKED;
+}
+
+bool IsEnabled(HWND window) { return ::IsWindowEnabled(window) != FALSE; }
+
+void Settle(HWND window) {
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeout, &ignored);
+}
+
+void Click(HWND button) {
+    // Posted, as a mouse click arrives through the program's queue: a click
+    // that opens a modal box must not hold the robot until it is answered.
+    ::PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{sizeof info};
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+void PressKey(HWND window, UINT virtualKey) {
+    // A person types into the window that has the focus: wait until the
+    // window (or one of its controls) has it, as after it was activated.
+    HWND target = nullptr;
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    do {
+        target = FocusOf(window);
+        if (target == window || ::IsChild(window, target)) break;
+        std::this_thread::sleep_for(20ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    if (!target) target = window;
+    const UINT scan = ::MapVirtualKeyA(virtualKey, 0 /* MAPVK_VK_TO_VSC */);
+    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
+    const LPARAM up = down | (1L << 30) | (1L << 31);
+    ::PostMessageA(target, WM_KEYDOWN, virtualKey, down);
+    ::PostMessageA(target, WM_KEYUP, virtualKey, up);
+    Settle(target);
+}
+
+void Type(HWND edit, const std::string& text) {
+    // Sent, not posted, so that the text is complete when this returns.
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(edit, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kAnswerTimeout, &ignored);
+    ::SendMessageTimeoutA(edit, WM_CLEAR, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &ignored);
+    for (unsigned char c : text) ::SendMessageTimeoutA(edit, WM_CHAR, c, 1, SMTO_ABORTIFHUNG, kAnswerTimeout, &ignored);
+}
+
+void Close(HWND window) {
+    ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Settle(window);
+}
+
+bool CaptureScreen(const std::string& path) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    ScreenDc screen;
+    win::MemoryDc memory(::CreateCompatibleDC(screen.dc));
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;  // bottom-up, as .bmp files store rows
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win::GdiObject bitmap(::CreateDIBSection(screen.dc, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                             &bits, nullptr, 0));
+    if (!memory || !bitmap) return false;
+    {
+        Selected previous(memory.get(), bitmap.get());
+        if (!::BitBlt(memory.get(), 0, 0, width, height, screen.dc, 0, 0, SRCCOPY)) return false;
+        ::GdiFlush();
+    }
+    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    header.biSizeImage = rowBytes * static_cast<DWORD>(height);
+    BITMAPFILEHEADER fileHeader{};
+    fileHeader.bfType = 0x4D42;  // "BM"
+    fileHeader.bfOffBits = sizeof fileHeader + sizeof header;
+    fileHeader.bfSize = fileHeader.bfOffBits + header.biSizeImage;
+
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+    if (!file) return false;
+    const bool written = std::fwrite(&fileHeader, sizeof fileHeader, 1, file.get()) == 1 &&
+                         std::fwrite(&header, sizeof header, 1, file.get()) == 1 &&
+                         std::fwrite(bits, 1, header.biSizeImage, file.get()) == header.biSizeImage;
+    return std::fclose(file.release()) == 0 && written;
+}
+
+}  // namespace robot

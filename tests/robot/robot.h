@@ -1,0 +1,72 @@
+#pragma once
+// A small robot that drives another program's windows as a person would:
+// it finds the program's windows by class or caption and their controls by
+// text, clicks, types, presses keys, reads texts and rectangles, and captures
+// the screen.  Used by the end-to-end tests and by scripts/run.
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace robot {
+
+using namespace std::chrono_literals;
+
+// Process 0 stands for any process.
+constexpr DWORD kAnyProcess = 0;
+
+// Visible top-level windows of the process, in z-order (front first).
+std::vector<HWND> TopLevelWindows(DWORD processId);
+// The first visible top-level window of the class (or of the caption),
+// waiting up to `timeout`; null when none appeared.
+HWND WaitForClass(DWORD processId, const std::string& className, std::chrono::milliseconds timeout = 20s);
+HWND WaitForCaption(DWORD processId, const std::string& caption, std::chrono::milliseconds timeout = 20s);
+// Waits until no visible window of the class is left; true when gone.
+bool WaitUntilGone(DWORD processId, const std::string& className, std::chrono::milliseconds timeout = 20s);
+
+// The child controls of a window, in z-order (which is creation order here).
+std::vector<HWND> Controls(HWND window);
+// The first control whose text is `text` (and whose class is `className`,
+// case-insensitive, when given); null when there is none.
+HWND FindControl(HWND window, const std::string& text, const std::string& className = "");
+// The first control of the class; null when there is none.
+HWND FindControlOfClass(HWND window, const std::string& className);
+
+// A control's text as the control holds it (asked through WM_GETTEXT, so an
+// edit box gives what was typed).
+std::string Text(HWND window);
+std::string ClassName(HWND window);
+// A control's rectangle in the client coordinates of `reference` (its page or
+// its group box's page).
+RECT RectIn(HWND control, HWND reference);
+bool IsChecked(HWND checkBox);
+bool IsEnabled(HWND window);
+
+// Clicks a button or check box (BM_CLICK, as a mouse click does).  The click
+// is queued: what it changes shows a moment later (see WaitUntil).
+void Click(HWND button);
+// Polls until the condition holds; false when it did not within `timeout`.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
+// Replaces an edit box's text by typing: select all, then one character after
+// the other.
+void Type(HWND edit, const std::string& text);
+// Presses and releases a key in the program's focused window, as the keyboard
+// does: through the program's message loop, so dialog keys (Enter, Escape,
+// Tab) work.
+void PressKey(HWND window, UINT virtualKey);
+// Asks a window to close, as its close box does.
+void Close(HWND window);
+// The window that has the keyboard focus in the thread of `window`.
+HWND FocusOf(HWND window);
+
+// Waits until the window's thread has handled the messages sent to it so far
+// (not the ones posted).
+void Settle(HWND window);
+
+// Writes the whole screen to a 24-bit .bmp file; false on failure.
+bool CaptureScreen(const std::string& path);
+
+}  // namespace robot

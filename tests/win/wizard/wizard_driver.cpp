@@ -1,0 +1,91 @@
+#include "wizard/wizard_driver.h"
+
+namespace wizard {
+
+std::string InstallExe() {
+    std::string path = INSTALL_EXE;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string WorkCopy() {
+    char folder[MAX_PATH];
+    const DWORD length = ::GetTempPathA(sizeof folder, folder);
+    return std::string(folder, length) + "SETUP.LST";
+}
+
+Installer::Installer() {
+    std::string command = "\"" + InstallExe() + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    // As Explorer starts a program: the launcher's show command is given.
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return;
+    process_.reset(info.hProcess);
+    win::KernelHandle thread(info.hThread);
+    processId_ = info.dwProcessId;
+    background_ = robot::WaitForClass(processId_, "TSetupForm");
+    page1_ = robot::WaitForClass(processId_, "TForm1");
+}
+
+Installer::~Installer() {
+    if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process_.get(), 9);
+        ::WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+HWND Installer::Page(int number) const {
+    return robot::WaitForClass(processId_, "TForm" + std::to_string(number), std::chrono::seconds(10));
+}
+
+bool Installer::Showing(int number) const {
+    for (HWND window : robot::TopLevelWindows(processId_))
+        if (robot::ClassName(window) == "TForm" + std::to_string(number)) return true;
+    return false;
+}
+
+HWND Installer::Control(int page, const std::string& text, const std::string& className) const {
+    HWND window = Page(page);
+    return window ? robot::FindControl(window, text, className) : nullptr;
+}
+
+HWND Installer::ControlAt(int page, int left, int top) const {
+    HWND window = Page(page);
+    if (!window) return nullptr;
+    for (HWND control : robot::Controls(window)) {
+        const RECT rect = robot::RectIn(control, window);
+        if (rect.left == left && rect.top == top) return control;
+    }
+    return nullptr;
+}
+
+void Installer::Click(int page, const std::string& text) const {
+    if (HWND button = Control(page, text)) robot::Click(button);
+}
+
+HWND Installer::Edit() const {
+    HWND window = Page(2);
+    return window ? robot::FindControlOfClass(window, "Edit") : nullptr;
+}
+
+void Installer::SetChecked(const std::string& checkBox, bool checked) const {
+    HWND box = Control(2, checkBox);
+    if (box && robot::IsChecked(box) != checked) {
+        robot::Click(box);
+        robot::WaitUntil([&] { return robot::IsChecked(box) == checked; });
+    }
+}
+
+DWORD Installer::WaitForExit(DWORD milliseconds) const {
+    if (!process_ || ::WaitForSingleObject(process_.get(), milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD status = STILL_ACTIVE;
+    ::GetExitCodeProcess(process_.get(), &status);
+    return status;
+}
+
+}  // namespace wizard

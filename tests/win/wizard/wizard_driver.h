@@ -1,0 +1,59 @@
+#pragma once
+// install.exe started as a person starts it and driven through its pages
+// with the robot.  Shared by the wizard's end-to-end tests.
+
+#include <windows.h>
+
+#include <string>
+
+#include "robot.h"
+#include "win/handle.h"
+
+namespace wizard {
+
+// The embedded manifest's texts.
+inline const char* const kDefaultDestination = "C:\\Program Files\\Korvalix";
+
+class Installer {
+public:
+    // Starts install.exe and waits for the background and page 1.
+    Installer();
+    ~Installer();  // kills the program if it is still running
+    Installer(const Installer&) = delete;
+    Installer& operator=(const Installer&) = delete;
+
+    bool Started() const { return background_ && page1_; }
+    DWORD Id() const { return processId_; }
+    HWND Background() const { return background_; }
+
+    // The visible page of that number (TForm1 ...), waiting for it.
+    HWND Page(int number) const;
+    // Whether page `number` is visible right now.
+    bool Showing(int number) const;
+    // A control of the page by its text and class, or at its 96-dpi place in
+    // the page's client area.
+    HWND Control(int page, const std::string& text, const std::string& className = "Button") const;
+    HWND ControlAt(int page, int left, int top) const;
+
+    // Clicks the button of that text on the page.
+    void Click(int page, const std::string& text) const;
+    HWND Edit() const;  // page 2's edit box
+    std::string Destination() const { return robot::Text(Edit()); }
+    void SetChecked(const std::string& checkBox, bool checked) const;
+
+    // Waits for the program to end; its exit status, or STILL_ACTIVE.
+    DWORD WaitForExit(DWORD milliseconds = 20000) const;
+
+private:
+    win::KernelHandle process_;
+    DWORD processId_ = 0;
+    HWND background_ = nullptr;
+    HWND page1_ = nullptr;
+};
+
+// The installer under test.
+std::string InstallExe();
+// The work copy of the manifest that a running installer keeps.
+std::string WorkCopy();
+
+}  // namespace wizard
