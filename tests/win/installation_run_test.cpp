@@ -351,6 +351,31 @@ TEST_F(InstallationRunTest, TheQuitSignalClosesTheRunningApplicationBeforeItIsRe
     EXPECT_NE(Log().find("[Fichier_8]"), std::string::npos) << "the second run continues the log";
 }
 
+// Install, then uninstall through the command the uninstall entry names:
+// everything the installation made is gone again.
+TEST_F(InstallationRunTest, TheUninstallerUndoesTheInstallation) {
+    RunInstallation(page);
+    ASSERT_FALSE(page.failed);
+    const std::optional<std::string> command = UninstallValue("UninstallString");
+    ASSERT_TRUE(command.has_value());
+    const size_t logStart = command->find(" \"");
+    ASSERT_NE(logStart, std::string::npos);
+    // Without questions: "/S" before the log path.
+    ChildProcess uninstaller(command->substr(0, logStart) + " /S" + command->substr(logStart));
+
+    const std::string dir = Installer.InstallDir;
+    const std::string group = CommonPrograms() + "Korvalix";
+    // The uninstaller hands over to a copy of itself in the temporary folder,
+    // so wait for the work rather than for the first process.
+    for (int i = 0; i < 300 && (win::FolderExists(dir) || UninstallValue("DisplayName")); ++i) ::Sleep(100);
+    EXPECT_FALSE(win::FolderExists(dir)) << "files, setup.log and the folder itself";
+    EXPECT_FALSE(UninstallValue("DisplayName").has_value());
+    EXPECT_FALSE(win::FolderExists(group));
+    EXPECT_FALSE(win::FileExists(Desktop() + "Korvalix.lnk"));
+    for (int i = 0; i < 100 && win::FileExists(WindowsDir() + "uninst_Korvalix.exe"); ++i) ::Sleep(100);
+    EXPECT_FALSE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe")) << "it removes itself once it has ended";
+}
+
 TEST(PlanProgress, StepsOfAHundredThenAFinerBar) {
     EXPECT_EQ(PlanProgress(0).step, 33);
     EXPECT_EQ(PlanProgress(4).step, 6);
