@@ -35,8 +35,8 @@ void RegisterWindowClass(HINSTANCE instance) {
 ProgressWindow::ProgressWindow(const std::string& caption, int steps) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     RegisterWindowClass(instance);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
+    // The progress bar's class comes from comctl32, which ui::Application
+    // has loaded from the system folder and initialised.
 
     const DWORD style = WS_POPUP | WS_CAPTION | WS_VISIBLE;
     RECT frame{0, 0, Scaled(440), Scaled(96)};
