@@ -2,8 +2,18 @@
 
 namespace core {
 
-ConvertError::ConvertError(std::string_view text)
-    : Error("'" + std::string(text) + "' n'est pas une valeur entière correcte") {}
+namespace {
+
+std::string ConversionMessage(std::string_view text) {
+    std::string message = "'";
+    message.append(text);
+    message.append("' n'est pas une valeur entière correcte");
+    return message;
+}
+
+}  // namespace
+
+ConvertError::ConvertError(std::string_view text) : Error(ConversionMessage(text)) {}
 
 OverflowError::OverflowError() : Error("Dépassement de capacité d'entier") {}
 
