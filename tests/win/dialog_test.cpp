@@ -134,8 +134,7 @@ TEST(GeneralErrorHandler, BoxesOpenedAfterTerminateCloseAtOnce) {
     application.Terminate();
     EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Confirmation, "?", ui::DialogButtons::YesNo), ui::DialogResult::No);
     EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Error, "!", ui::DialogButtons::Cancel), ui::DialogResult::Cancel);
-    MSG quit;
-    ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // leave no quit request for later tests
+    DropQuitMessages();  // leave no quit request for later tests
 }
 
 }  // namespace

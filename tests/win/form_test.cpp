@@ -1,6 +1,8 @@
 // The window layer under Wine: events, keyboard handling, focus, labels and
 // pictures.
 #include <gtest/gtest.h>
+
+#include "support/test_support.h"
 #include <windows.h>
 
 #include <algorithm>
@@ -15,12 +17,6 @@
 #include "ui/message_dialog.h"
 
 namespace {
-
-void DropQuitMessages() {
-    MSG quit;
-    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-}
 
 // A small page with every kind of control and a record of its events.
 class TestForm : public ui::Form {
@@ -58,7 +54,7 @@ private:
 class FormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        DropQuitMessages();
+        testing_support::DropQuitMessages();
         form = ui::CreateForm<TestForm>(log);
     }
     void Pump(int milliseconds = 200) {

@@ -3,6 +3,8 @@
 // registry's Program Files folder, what "Suivant" on page 2 stores, and the
 // warning for an empty destination.
 #include <gtest/gtest.h>
+
+#include "support/test_support.h"
 #include <windows.h>
 
 #include <optional>
@@ -69,9 +71,7 @@ TEST(ShortcutSummary, FourChoices) {
 class OptionsPage : public ::testing::Test {
 protected:
     void SetUp() override {
-        MSG quit;
-        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        testing_support::DropQuitMessages();
         Installer = InstallerState{};
         Installer.AppName = "Korvalix32";
         Installer.AppVersion = "2.1";

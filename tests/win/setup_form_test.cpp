@@ -2,6 +2,8 @@
 // pixels, the page it keeps in front, the close question, and the removal of
 // the work copy of the manifest.
 #include <gtest/gtest.h>
+
+#include "support/test_support.h"
 #include <windows.h>
 
 #include <atomic>
@@ -22,10 +24,7 @@ namespace {
 class SetupFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // An earlier case may have ended its program: drop its quit message.
-        MSG quit;
-        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        testing_support::DropQuitMessages();
         Installer = InstallerState{};
         Installer.AppName = "Korvalix32";
         Installer.WorkDir = win::TempFolder();

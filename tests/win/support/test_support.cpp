@@ -186,6 +186,12 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className) {
     return children;
 }
 
+void DropQuitMessages() {
+    MSG quit;
+    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
 void Click(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
 
 }  // namespace testing_support

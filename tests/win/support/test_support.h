@@ -66,6 +66,10 @@ std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 // The child controls of a window of the given class, in z-order.
 std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className);
+// Removes a quit request left by an earlier case that ended its program, so
+// that the next case's message loop does not stop at once.
+void DropQuitMessages();
+
 // Clicks a button the way a user would, through BM_CLICK.
 void Click(HWND button);
 
