@@ -35,7 +35,7 @@ std::string Describe(const ManifestProblem& problem);
 
 // True when the name is a plain file name that can be joined to a folder:
 // not empty, no folder separator, no drive, not "." or "..", no character
-// that Windows refuses in a file name.
+// that Windows refuses in a file name, and no device name such as NUL or COM1.
 bool IsPlainFileName(const std::string& name);
 
 }  // namespace core

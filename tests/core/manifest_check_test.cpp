@@ -96,6 +96,14 @@ TEST(CheckManifest, NomMustBeAPlainFileName) {
     EXPECT_TRUE(IsPlainFileName("..hidden"));
 }
 
+TEST(CheckManifest, DeviceNamesAreNoFileNames) {
+    // Written to, these would feed a device instead of making a file.
+    for (const char* device : {"NUL", "nul", "CON.hlp", "aux.txt.log", "Com1", "LPT9.exe", "prn ", "NUL. ", "conin$"})
+        EXPECT_FALSE(IsPlainFileName(device)) << device;
+    for (const char* file : {"NULL", "console.exe", "COM10", "LPT0", "aux_", "my nul.txt", "com"})
+        EXPECT_TRUE(IsPlainFileName(file)) << file;
+}
+
 TEST(CheckManifest, Taille) {
     EXPECT_EQ(Summary(Check(Replace(kValid, "Taille=65695", "Taille=-3"))), Lines{"E [Fichier_3] Taille"});
     EXPECT_EQ(Summary(Check(Replace(kValid, "Taille=65695", "Taille=beaucoup"))), Lines{"E [Fichier_3] Taille"});
