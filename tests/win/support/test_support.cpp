@@ -21,6 +21,8 @@ ScratchFolder::ScratchFolder(const std::string& hint) {
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
 void RemoveTree(const std::string& folder) {
+    // An empty or relative path would empty the current folder: the test's own.
+    if (folder.size() < 3 || folder[1] != ':' || folder[2] != '\\') return;
     std::string base = folder;
     if (!base.empty() && base.back() != '\\') base += '\\';
     WIN32_FIND_DATAA found;

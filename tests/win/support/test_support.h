@@ -29,6 +29,7 @@ private:
     std::string path_;
 };
 
+// Removes a folder, given by its full path ("C:\\..."), with all it holds.
 void RemoveTree(const std::string& folder);
 std::string ReadWholeFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
