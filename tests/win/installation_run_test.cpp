@@ -11,6 +11,7 @@
 #include "General/Shell.h"
 #include "General/WorkDir.h"
 #include "Variable/Variable.h"
+#include "support/recording_page.h"
 #include "support/test_support.h"
 #include "ui/message_dialog.h"
 #include "win/files.h"
@@ -22,38 +23,6 @@ using namespace testing_support;
 namespace {
 
 const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvalix";
-
-class RecordingPage : public RunProgress {
-public:
-    void SetBar(int32_t maximum, int32_t step) override {
-        maximum_ = maximum;
-        step_ = step;
-    }
-    void SetStatus(const std::string& text, bool) override { statuses.push_back(text); }
-    void Step() override {
-        position = std::min(position + step_, maximum_);
-        ++steps;
-        if (cancelAfterSteps && steps >= cancelAfterSteps) cancel = true;
-    }
-    void ProcessMessages() override { ++messageRounds; }
-    bool CancelRequested() const override { return cancel; }
-    void Complete(bool isFailure) override {
-        completed = true;
-        failed = isFailure;
-        position = maximum_;
-    }
-
-    std::vector<std::string> statuses;
-    int position = 0;
-    int steps = 0;
-    int messageRounds = 0;
-    int cancelAfterSteps = 0;
-    bool cancel = false;
-    bool completed = false;
-    bool failed = false;
-    int32_t maximum_ = 0;
-    int32_t step_ = 0;
-};
 
 std::string Desktop() { return win::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\"; }
 std::string CommonPrograms() { return win::SpecialFolderPath(CSIDL_COMMON_PROGRAMS) + "\\"; }

@@ -12,14 +12,7 @@ void TForm4::FormShow() { Timer.SetEnabled(true); }
 
 void TForm4::TimerTimer() {
     Timer.SetEnabled(false);  // the run happens once
-    try {
-        RunInstallation(*this);
-    } catch (...) {
-        // An error no routine turned into a result: the general error handler
-        // shows it, then the page ends as a failure so the user can leave.
-        ui::Application::Current()->HandleException(std::current_exception());
-        Complete(true);
-    }
+    RunInstallationShowingErrors(*this);
 }
 
 void TForm4::AnnulerBtnClick() {

@@ -11,6 +11,7 @@
 #include "core/setup_manifest.h"
 #include "core/text.h"
 #include "core/version.h"
+#include "ui/application.h"
 #include "ui/message_dialog.h"
 #include "win/files.h"
 #include "win/profile.h"
@@ -180,4 +181,13 @@ void RunInstallation(RunProgress& page) {
     run.CreateShortcuts();
     run.Register();
     page.Complete(run.Failed());
+}
+
+void RunInstallationShowingErrors(RunProgress& page) {
+    try {
+        RunInstallation(page);
+    } catch (...) {
+        ui::Application::Current()->HandleException(std::current_exception());
+        page.Complete(true);
+    }
 }

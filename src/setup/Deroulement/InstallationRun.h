@@ -43,3 +43,8 @@ inline constexpr const char* kQuitSignalName = "korvalix.quit";
 // the manifest.  Errors that no routine turns into a result (a log that
 // cannot be written, say) leave the run as exceptions.
 void RunInstallation(RunProgress& page);
+
+// The run as the progress page starts it: an error that leaves the run is
+// shown by the general error handler, and the page then ends as a failure, so
+// that the user can leave.
+void RunInstallationShowingErrors(RunProgress& page);
