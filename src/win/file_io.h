@@ -3,6 +3,7 @@
 // the temporary file that a new version is written to before it replaces the
 // old one.
 
+#include <cstdint>
 #include <string>
 
 #include "core/inflate.h"
@@ -36,13 +37,21 @@ private:
     const FileHandle& file_;
 };
 
+// Writes to a file and puts the data on the disk as it goes: every few
+// megabytes, so that the flush before the file is used never holds the
+// caller for long, and so that a disk that refuses data late is noticed.
 class FileSink final : public core::InflateSink {
 public:
     explicit FileSink(const FileHandle& file) : file_(file) {}
     bool Write(std::span<const uint8_t> bytes) override;
+    // Puts what is still held in memory on the disk; false when it failed.
+    bool Flush();
+
+    static constexpr uint64_t kFlushEvery = 8 << 20;
 
 private:
     const FileHandle& file_;
+    uint64_t unflushed_ = 0;
 };
 
 }  // namespace win

@@ -73,6 +73,8 @@ bool DecompressPayload(const std::string& workDir, const std::string& destDir, c
         core::InflateOptions options;
         options.onChunk = onChunk;
         status = core::InflateExactly(input, output, static_cast<uint64_t>(byteCount), options);
+        // Only a file that is on the disk may take the old one's place.
+        if (status == core::InflateStatus::Ok && !output.Flush()) status = core::InflateStatus::WriteFailed;
     }
     if (status != core::InflateStatus::Ok) {
         win::DeleteFileIfPresent(temporary);
