@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/test_support.h"
+#include "wizard/wizard_driver.h"
 
 using namespace testing_support;
 
@@ -108,29 +109,37 @@ TEST(DllPlanting, ReadingAFileVersionLoadsNoDllFromTheProgramFolder) {
 // Wine's own user32 imports version.dll (Windows' user32, a KnownDLL, does
 // not), so any window program would load a planted version.dll under the
 // override: the installer runs without it, and the version reading is
-// covered above.
-TEST(DllPlanting, TheInstallerLoadsNoDllFromItsFolder) {
+// covered above.  The run goes through every page to "Terminer": the common
+// controls, the version gate over an earlier korvalix.exe, shell links and
+// the registry.
+TEST(DllPlanting, AWholeInstallationLoadsNoDllFromTheInstallersFolder) {
     if (PrefersPlanted("version")) GTEST_SKIP() << "runs without version=n,b (Wine's user32 imports version.dll)";
     bool anyPreferred = false;
     for (const char* name : kPlanted) anyPreferred = anyPreferred || PrefersPlanted(name);
     ASSERT_TRUE(anyPreferred) << "no override: Wine would ignore every planted DLL";
 
-    Downloads downloads;
-    ScratchFolder temp("tmp");
-    const std::string program = downloads.Add(TestFolder() + "installer_default.exe", "install.exe");
-    ChildProcess installer(program, {"TMP=" + temp.Path()});
+    const std::string destination = std::string(wizard::kDefaultDestination) + "\\";
+    ASSERT_TRUE(::CreateDirectoryA(destination.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileTo(TestFolder() + "version_2_1_1_0.exe", destination + "korvalix.exe"));
 
-    // A planted DLL that lacks what the installer needs may stop it before
-    // its window shows; the markers still tell which one was loaded.
-    if (HWND main = WaitForWindowOfClass(installer.Id(), "TSetupForm")) {
-        ::PostMessageA(main, WM_CLOSE, 0, 0);
-        if (HWND question = WaitForWindow(installer.Id(), "Confirmation"))
-            ::PostMessageA(question, WM_COMMAND, IDOK, 0);  // "&Oui"
-        EXPECT_EQ(installer.WaitForExit(), 0u);
-    } else {
-        ADD_FAILURE() << "the installer's main window did not show";
-        installer.Kill();
+    Downloads downloads;
+    const std::string program = downloads.Add(wizard::InstallExe(), "install.exe");
+    {
+        // A planted DLL that lacks what the installer needs may stop it
+        // early; the markers still tell which one was loaded.
+        wizard::Installer installer(program);
+        EXPECT_TRUE(installer.Started());
+        HWND page4 = installer.Started() ? installer.InstallWithDefaults() : nullptr;
+        EXPECT_NE(page4, nullptr) << "the installation did not reach its end";
+        if (page4) {
+            EXPECT_NE(robot::FindControl(page4, "L'installation s'est termin\xE9\x65 avec succ\xE8s !", "Static"),
+                      nullptr);
+            installer.Click(4, "Terminer");
+            EXPECT_EQ(installer.WaitForExit(), 0u);
+        }
     }
+    EXPECT_FALSE(ReadWholeFile(destination + "korvalix.exe") == ReadWholeFile(TestFolder() + "version_2_1_1_0.exe"))
+        << "an equal version is replaced";
     EXPECT_EQ(downloads.Markers(), kNone);
 }
 

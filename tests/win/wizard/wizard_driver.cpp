@@ -15,8 +15,8 @@ std::string WorkCopy() {
     return std::string(folder, length) + "SETUP.LST";
 }
 
-Installer::Installer() {
-    std::string command = "\"" + InstallExe() + "\"";
+Installer::Installer(const std::string& program) {
+    std::string command = "\"" + program + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     // As Explorer starts a program: the launcher's show command is given.
@@ -79,6 +79,19 @@ void Installer::SetChecked(const std::string& checkBox, bool checked) const {
         robot::Click(box);
         robot::WaitUntil([&] { return robot::IsChecked(box) == checked; });
     }
+}
+
+HWND Installer::InstallWithDefaults() const {
+    Click(1, "Suivant");
+    if (!Page(2)) return nullptr;
+    Click(2, "Suivant");
+    if (!Page(3)) return nullptr;
+    Click(3, "Suivant");
+    HWND page4 = Page(4);
+    HWND terminer = page4 ? robot::FindControl(page4, "Terminer", "Button") : nullptr;
+    if (!terminer || !robot::WaitUntil([&] { return robot::IsEnabled(terminer); }, std::chrono::seconds(120)))
+        return nullptr;
+    return page4;
 }
 
 DWORD Installer::WaitForExit(DWORD milliseconds) const {

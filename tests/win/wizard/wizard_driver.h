@@ -14,10 +14,14 @@ namespace wizard {
 // The embedded manifest's texts.
 inline const char* const kDefaultDestination = "C:\\Program Files\\Korvalix";
 
+// The installer under test.
+std::string InstallExe();
+
 class Installer {
 public:
-    // Starts install.exe and waits for the background and page 1.
-    Installer();
+    // Starts the installer (install.exe unless told otherwise) and waits for
+    // the background and page 1.
+    explicit Installer(const std::string& program = InstallExe());
     ~Installer();  // kills the program if it is still running
     Installer(const Installer&) = delete;
     Installer& operator=(const Installer&) = delete;
@@ -41,6 +45,10 @@ public:
     std::string Destination() const { return robot::Text(Edit()); }
     void SetChecked(const std::string& checkBox, bool checked) const;
 
+    // Goes through pages 1 to 3 with the default choices, waits for the run
+    // to end and returns page 4, or nothing when a page did not come.
+    HWND InstallWithDefaults() const;
+
     // Waits for the program to end; its exit status, or STILL_ACTIVE.
     DWORD WaitForExit(DWORD milliseconds = 20000) const;
 
@@ -51,8 +59,6 @@ private:
     HWND page1_ = nullptr;
 };
 
-// The installer under test.
-std::string InstallExe();
 // The work copy of the manifest that a running installer keeps.
 std::string WorkCopy();
 
