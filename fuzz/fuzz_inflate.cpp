@@ -1,0 +1,208 @@
+// The streaming inflation on arbitrary streams, byte counts, chunk sizes and
+// source steps, with a source and a sink that can be told to fail.  Two modes:
+//   - raw: the rest of the input is the stream.  Invariants: a write is never
+//     empty nor larger than the chunk, nothing beyond byteCount is written, Ok
+//     means exactly byteCount bytes, ReadFailed and WriteFailed come only from
+//     a failing source or sink, and the outcome and bytes do not depend on the
+//     chunk size or the source step;
+//   - round trip: the rest of the input is a plaintext compressed here, which
+//     must come back exactly, and whose damaged forms must be refused.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <vector>
+
+#include "core/inflate.h"
+
+namespace {
+
+using core::InflateStatus;
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+constexpr size_t kNever = std::numeric_limits<size_t>::max();
+// Keeps every execution fast: at most this many chunks, at most kMaxOutput bytes.
+constexpr uint64_t kMaxWrites = 1 << 16;
+constexpr uint64_t kMaxOutput = 4 << 20;
+
+class FailingSource final : public core::InflateSource {
+public:
+    FailingSource(std::span<const uint8_t> bytes, size_t step, size_t failAt) : memory_(bytes, step), failAt_(failAt) {}
+
+    std::optional<size_t> Read(std::span<uint8_t> buffer) override {
+        Check(!failed_);  // nobody reads on after a failure
+        if (reads_++ == failAt_) {
+            failed_ = true;
+            return std::nullopt;
+        }
+        return memory_.Read(buffer);
+    }
+    bool failed() const { return failed_; }
+
+private:
+    core::MemorySource memory_;
+    size_t failAt_;
+    size_t reads_ = 0;
+    bool failed_ = false;
+};
+
+// Counts and checksums what it receives; refuses write number failAt.  The
+// checksum of the first `prefix` bytes is kept apart, to compare with a run
+// that stopped there.
+class CheckingSink final : public core::InflateSink {
+public:
+    CheckingSink(size_t chunkLimit, size_t failAt, uint64_t prefix = 0, std::vector<uint8_t>* copy = nullptr)
+        : chunkLimit_(chunkLimit), failAt_(failAt), prefix_(prefix), copy_(copy) {}
+
+    bool Write(std::span<const uint8_t> bytes) override {
+        Check(!failed_);  // nobody writes on after a failure
+        Check(!bytes.empty() && bytes.size() <= chunkLimit_);
+        if (writes_++ == failAt_) {
+            failed_ = true;
+            return false;
+        }
+        const uint64_t inPrefix = prefix_ > total_ ? std::min<uint64_t>(prefix_ - total_, bytes.size()) : 0;
+        prefixCrc_ = crc32(prefixCrc_, bytes.data(), static_cast<uInt>(inPrefix));
+        crc_ = crc32(crc_, bytes.data(), static_cast<uInt>(bytes.size()));
+        total_ += bytes.size();
+        if (copy_) copy_->insert(copy_->end(), bytes.begin(), bytes.end());
+        return true;
+    }
+
+    bool failed() const { return failed_; }
+    uint64_t total() const { return total_; }
+    size_t accepted() const { return writes_ - (failed_ ? 1 : 0); }
+    uLong crc() const { return crc_; }
+    uLong prefixCrc() const { return prefixCrc_; }
+
+private:
+    size_t chunkLimit_;
+    size_t failAt_;
+    uint64_t prefix_;
+    std::vector<uint8_t>* copy_;
+    size_t writes_ = 0;
+    bool failed_ = false;
+    uint64_t total_ = 0;
+    uLong crc_ = crc32(0, nullptr, 0);
+    uLong prefixCrc_ = crc32(0, nullptr, 0);
+};
+
+struct Run {
+    InflateStatus status;
+    uint64_t total;
+    uLong crc;
+};
+
+// One call, with the invariants that hold whatever the stream holds.
+Run Inflate(std::span<const uint8_t> stream, uint64_t byteCount, size_t chunkSize, size_t step, size_t readFailAt,
+            size_t writeFailAt, std::vector<uint8_t>* copy = nullptr) {
+    const size_t chunkLimit = std::clamp<size_t>(chunkSize, 1, core::kInflateChunk);
+    FailingSource source(stream, step, readFailAt);
+    CheckingSink sink(chunkLimit, writeFailAt, 0, copy);
+    size_t chunks = 0;
+    const InflateStatus status =
+        core::InflateExactly(source, sink, byteCount, {.chunkSize = chunkSize, .onChunk = [&] { ++chunks; }});
+
+    Check(sink.total() <= byteCount);
+    Check(chunks == sink.accepted());
+    if (status == InflateStatus::Ok) Check(sink.total() == byteCount);
+    Check((status == InflateStatus::ReadFailed) == source.failed());
+    Check((status == InflateStatus::WriteFailed) == sink.failed());
+    return {status, sink.total(), sink.crc()};
+}
+
+size_t ConsumeFailure(FuzzedDataProvider& input) {
+    return input.ConsumeBool() ? input.ConsumeIntegralInRange<size_t>(0, 16) : kNever;
+}
+
+void RawStream(FuzzedDataProvider& input) {
+    const size_t chunkSize = input.ConsumeIntegralInRange<size_t>(0, core::kInflateChunk + 1);
+    const size_t chunkLimit = std::clamp<size_t>(chunkSize, 1, core::kInflateChunk);
+    uint64_t byteCount = 0;
+    switch (input.ConsumeIntegralInRange(0, 3)) {
+    case 0: break;
+    case 1: byteCount = input.ConsumeIntegralInRange<uint64_t>(1, 64); break;
+    case 2: byteCount = input.ConsumeIntegralInRange<uint64_t>(65, 70000); break;
+    default: byteCount = input.ConsumeIntegralInRange<uint64_t>(70001, kMaxOutput); break;
+    }
+    byteCount = std::min<uint64_t>(byteCount, chunkLimit * kMaxWrites);
+    const size_t step = input.ConsumeIntegralInRange<size_t>(0, 300);
+    const size_t readFailAt = ConsumeFailure(input);
+    const size_t writeFailAt = ConsumeFailure(input);
+    const std::vector<uint8_t> stream = input.ConsumeRemainingBytes<uint8_t>();
+
+    const Run run = Inflate(stream, byteCount, chunkSize, step, readFailAt, writeFailAt);
+    const bool stoppedEarly = run.status == InflateStatus::ReadFailed || run.status == InflateStatus::WriteFailed;
+
+    // The same chunks from the stream read whole, with nothing failing: a
+    // chunk is written only once it is whole, so the run above wrote a start
+    // of these bytes, or all of them when nothing stopped it.
+    {
+        FailingSource source(stream, 0, kNever);
+        CheckingSink sink(chunkLimit, kNever, run.total);
+        const InflateStatus status = core::InflateExactly(source, sink, byteCount, {.chunkSize = chunkSize});
+        Check(sink.total() >= run.total && sink.prefixCrc() == run.crc);
+        if (!stoppedEarly) Check(status == run.status && sink.total() == run.total);
+    }
+    // The chunk size decides how much is written before a fault shows, never
+    // the outcome nor the bytes of a whole run.
+    if (!stoppedEarly) {
+        FailingSource source(stream, 0, kNever);
+        CheckingSink sink(core::kInflateChunk, kNever);
+        Check(core::InflateExactly(source, sink, byteCount) == run.status);
+        if (run.status == InflateStatus::Ok) Check(sink.crc() == run.crc);
+    }
+}
+
+void RoundTrip(FuzzedDataProvider& input) {
+    const int level = input.ConsumeIntegralInRange(-1, 9);
+    const size_t chunkSize = input.ConsumeIntegralInRange<size_t>(1, 4096);
+    const size_t step = input.ConsumeIntegralInRange<size_t>(0, 64);
+    const size_t prefix = input.ConsumeIntegral<uint16_t>();
+    const std::vector<uint8_t> plain = input.ConsumeRemainingBytes<uint8_t>();
+
+    uLongf size = compressBound(static_cast<uLong>(plain.size()));
+    std::vector<uint8_t> stream(size);
+    Check(compress2(stream.data(), &size, plain.data(), static_cast<uLong>(plain.size()), level) == Z_OK);
+    stream.resize(size);
+
+    std::vector<uint8_t> out;
+    Check(Inflate(stream, plain.size(), chunkSize, step, kNever, kNever, &out).status == InflateStatus::Ok);
+    Check(out == plain);
+
+    // Any shorter count gives the start of the data; a longer one runs short.
+    out.clear();
+    const size_t part = std::min(prefix, plain.size());
+    Check(Inflate(stream, part, chunkSize, step, kNever, kNever, &out).status == InflateStatus::Ok);
+    Check(std::equal(out.begin(), out.end(), plain.begin(), plain.begin() + part));
+    Check(Inflate(stream, plain.size() + 1, chunkSize, step, kNever, kNever).status == InflateStatus::ShortStream);
+
+    // Bytes after the stream are not the stream's business.
+    std::vector<uint8_t> longer = stream;
+    longer.insert(longer.end(), {0x78, 0xDA, 0xFF});
+    Check(Inflate(longer, plain.size(), chunkSize, step, kNever, kNever).status == InflateStatus::Ok);
+
+    // A trailer cut short, or with a flipped bit, is never taken for the data.
+    const std::span<const uint8_t> cut(stream.data(), stream.size() - 1);
+    Check(Inflate(cut, plain.size(), chunkSize, step, kNever, kNever).status == InflateStatus::ShortStream);
+    std::vector<uint8_t> damaged = stream;
+    damaged.back() ^= static_cast<uint8_t>(1u << (prefix % 8));
+    Check(Inflate(damaged, plain.size(), chunkSize, step, kNever, kNever).status == InflateStatus::CorruptStream);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider input(data, size);
+    if (input.ConsumeBool()) {
+        RoundTrip(input);
+    } else {
+        RawStream(input);
+    }
+    return 0;
+}
