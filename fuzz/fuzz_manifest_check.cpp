@@ -1,6 +1,7 @@
 // The packaging tool's manifest check on arbitrary manifests and payload
 // folders, and the file name rule on arbitrary names.  Invariants: every
-// problem names its section and says something; the check fails [Setup]
+// problem names its section and says something; their number follows the
+// number of sections, not the numbers written in them; the check fails [Setup]
 // exactly when the installer's start-up refuses the manifest, with the status
 // the installer would give; a manifest without errors reads, entry by entry,
 // the way the run needs it.
@@ -70,6 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const core::IniFile manifest = core::IniFile::Parse(input.ConsumeRemainingBytesAsString());
     const std::vector<ManifestProblem> problems = core::CheckManifest(manifest, payloadSize);
+
+    // At most one problem per [Setup] key, plus the section and the uninstaller,
+    // and per numbered section: one for each key, one for the missing ones
+    // before it, one for those after the last.  Never one per missing number.
+    Check(problems.size() <= 10 + 5 * manifest.Sections().size());
 
     const ManifestProblem* firstSetupError = nullptr;
     for (const ManifestProblem& problem : problems) {
