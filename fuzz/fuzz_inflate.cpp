@@ -3,8 +3,8 @@
 //   - raw: the rest of the input is the stream.  Invariants: a write is never
 //     empty nor larger than the chunk, nothing beyond byteCount is written, Ok
 //     means exactly byteCount bytes, ReadFailed and WriteFailed come only from
-//     a failing source or sink, and the outcome and bytes do not depend on the
-//     chunk size or the source step;
+//     a failing source or sink, the outcome does not depend on the chunk size
+//     or the source step, and runs agree on the bytes they both wrote;
 //   - round trip: the rest of the input is a plaintext compressed here, which
 //     must come back exactly, and whose damaged forms must be refused.
 #include <fuzzer/FuzzedDataProvider.h>
