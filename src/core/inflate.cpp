@@ -51,8 +51,12 @@ Fill FillBuffer(Inflater& inflater, InflateSource& source, std::vector<uint8_t>&
         const int result = inflate(&z, Z_NO_FLUSH);
         produced = out.size() - z.avail_out;
         if (result == Z_STREAM_END) return z.avail_out == 0 ? Fill::Full : Fill::Ended;
-        if (result == Z_NEED_DICT || result == Z_DATA_ERROR || result == Z_STREAM_ERROR || result == Z_MEM_ERROR)
-            return Fill::Corrupt;
+        if (result == Z_NEED_DICT || result == Z_DATA_ERROR || result == Z_STREAM_ERROR || result == Z_MEM_ERROR) {
+            // zlib decodes ahead of a full buffer as far as its input goes and
+            // may meet damage there.  The bytes asked for are whole all the
+            // same; the error stays and shows if more is asked for.
+            return z.avail_out == 0 ? Fill::Full : Fill::Corrupt;
+        }
         // Z_BUF_ERROR or Z_OK without progress and no more input to give.
         if (z.avail_in == 0 && inputEnded && z.avail_out > 0) return Fill::InputExhausted;
     }

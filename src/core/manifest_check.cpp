@@ -1,5 +1,6 @@
 #include "core/manifest_check.h"
 
+#include <algorithm>
 #include <set>
 
 #include "core/errors.h"
@@ -150,16 +151,16 @@ std::vector<ManifestProblem> CheckManifest(const IniFile& manifest, const Payloa
     bool uninstallerListed = false;
     for (int32_t n = 1; n <= count; ++n) {
         if (!present.count(n)) {
-            // Past the last present section, every further one is missing:
-            // say so once.
-            if (present.empty() || n > *present.rbegin()) {
-                const std::string range = n == count ? "" : " (and every section up to " + FileSectionName(count) + ")";
-                report.Error(FileSectionName(n), "", "the section is missing" + range + " but Fichiers is " +
-                                                         std::to_string(count) + ": the run fails");
-                break;
-            }
-            report.Error(FileSectionName(n), "",
-                         "the section is missing but Fichiers is " + std::to_string(count) + ": the run fails");
+            // A run of missing sections is reported once, however long: a
+            // count or a section number a few digits too long would otherwise
+            // make a problem of each of up to two billion numbers.
+            const auto next = present.upper_bound(n);
+            const int32_t last = next == present.end() ? count : std::min(count, *next - 1);
+            const std::string range = n == last ? "" : " (and every section up to " + FileSectionName(last) + ")";
+            report.Error(FileSectionName(n), "", "the section is missing" + range + " but Fichiers is " +
+                                                     std::to_string(count) + ": the run fails");
+            if (next == present.end()) break;
+            n = last;
             continue;
         }
         CheckEntry(manifest, n, payloadSize, report, names);

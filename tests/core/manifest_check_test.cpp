@@ -84,6 +84,16 @@ TEST(CheckManifest, FileCountAgainstTheSections) {
               (Lines{"E [Fichier_2] ", "W [Fichier_7] "}));
     // A huge count is reported once, not section by section.
     EXPECT_EQ(Summary(Check(Replace(kValid, "Fichiers=4", "Fichiers=2000000000"))), Lines{"E [Fichier_5] "});
+    // So is a gap between sections, however wide.
+    const auto gap = Check(Replace(kValid, "Fichiers=4", "Fichiers=9") + "[Fichier_9]\r\nNom=fin.txt\r\nTaille=0\r\n");
+    EXPECT_EQ(Summary(gap), Lines{"E [Fichier_5] "});
+    EXPECT_EQ(Describe(gap[0]),
+              "error: [Fichier_5] the section is missing (and every section up to Fichier_8) but Fichiers is 9: "
+              "the run fails");
+    const std::string far = "[Fichier_999999999]\r\nNom=fin.txt\r\nTaille=0\r\n";
+    EXPECT_EQ(Summary(Check(Replace(kValid, "Fichiers=4", "Fichiers=999999999") + far)), Lines{"E [Fichier_5] "});
+    EXPECT_EQ(Summary(Check(Replace(kValid, "Fichiers=4", "Fichiers=2000000000") + far)),
+              (Lines{"E [Fichier_5] ", "E [Fichier_1000000000] "}));
 }
 
 TEST(CheckManifest, NomMustBeAPlainFileName) {
