@@ -35,11 +35,11 @@ std::future<SeenBox> WatchForBox(const std::string& title, std::function<void(HW
         }
         if (!box) return seen;
         std::this_thread::sleep_for(200ms);  // the box is dressed when activated; let that finish
-        seen.title = WindowText(box);
+        seen.title = robot::Text(box);
         char text[1024];
         const UINT length = ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
         seen.text.assign(text, length);
-        for (HWND button : ChildrenOfClass(box, "Button")) seen.buttons.push_back(WindowText(button));
+        for (HWND button : ChildrenOfClass(box, "Button")) seen.buttons.push_back(robot::Text(button));
         RECT rect;
         ::GetWindowRect(box, &rect);
         const int centreX = (rect.left + rect.right) / 2, centreY = (rect.top + rect.bottom) / 2;

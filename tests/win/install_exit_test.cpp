@@ -3,102 +3,38 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "win/files.h"
 #include "win/handle.h"
+#include "wizard/wizard_driver.h"
 
 namespace {
-
-std::string InstallExe() {
-    std::string path = INSTALL_EXE;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-struct FindArgs {
-    DWORD process;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM argument) {
-    auto* args = reinterpret_cast<FindArgs*>(argument);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    char name[64];
-    if (process == args->process && ::IsWindowVisible(window) && ::GetClassNameA(window, name, sizeof name) &&
-        std::string(name) == args->className) {
-        args->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The visible top-level window of that class in the process, waiting for it.
-HWND WaitForWindow(DWORD process, const char* className) {
-    for (int i = 0; i < 300; ++i) {
-        FindArgs args{process, className, nullptr};
-        ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&args));
-        if (args.found) return args.found;
-        ::Sleep(50);
-    }
-    return nullptr;
-}
-
-HWND ChildWithText(HWND parent, const char* text) {
-    return ::FindWindowExA(parent, nullptr, "Button", text);
-}
 
 class InstallExit : public ::testing::Test {
 protected:
     void SetUp() override {
-        workCopy = win::TempFolder() + "SETUP.LST";
-        win::DeleteFileIfPresent(workCopy);
-        std::string command = "\"" + InstallExe() + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        // As Explorer starts a program: the launcher's show command is given.
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_SHOWNORMAL;
-        PROCESS_INFORMATION info{};
-        ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                     &info))
-            << command << " error " << ::GetLastError();
-        process.reset(info.hProcess);
-        win::KernelHandle thread(info.hThread);
-        processId = info.dwProcessId;
-        background = WaitForWindow(processId, "TSetupForm");
-        page = WaitForWindow(processId, "TForm1");
-        ASSERT_NE(background, nullptr);
-        ASSERT_NE(page, nullptr);
-        ASSERT_TRUE(win::FileExists(workCopy)) << "the program runs with its work copy";
-    }
-    void TearDown() override {
-        if (process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(process.get(), 9);
+        win::DeleteFileIfPresent(wizard::WorkCopy());
+        installer.emplace();
+        ASSERT_TRUE(installer->Started());
+        background = installer->Background();
+        page = installer->Page(1);
+        ASSERT_TRUE(win::FileExists(wizard::WorkCopy())) << "the program runs with its work copy";
     }
     // Ends with status 0 within the time a user would wait.
-    bool Ended() {
-        if (::WaitForSingleObject(process.get(), 20000) != WAIT_OBJECT_0) return false;
-        DWORD status = 1;
-        ::GetExitCodeProcess(process.get(), &status);
-        return status == 0;
-    }
+    bool Ended() { return installer->WaitForExit() == 0; }
+    void ClickAnnuler() { robot::Click(robot::FindControl(page, "Annuler", "Button")); }
     void AnswerCloseQuestion(int button) {
         ::PostMessageA(background, WM_CLOSE, 0, 0);
-        HWND box = WaitForWindow(processId, "#32770");
+        HWND box = robot::WaitForClass(installer->Id(), "#32770");
         ASSERT_NE(box, nullptr);
-        char title[64];
-        ::GetWindowTextA(box, title, sizeof title);
-        EXPECT_STREQ(title, "Confirmation");
+        EXPECT_EQ(robot::Text(box), "Confirmation");
         ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
     }
 
-    std::string workCopy;
-    win::KernelHandle process;
-    DWORD processId = 0;
+    std::optional<wizard::Installer> installer;  // ends the program if a test leaves it running
     HWND background = nullptr;
     HWND page = nullptr;
 };
@@ -113,37 +49,36 @@ TEST_F(InstallExit, BackgroundIsMaximizedBehindThePage) {
     POINT corner{0, 0};
     ::ClientToScreen(page, &corner);
     EXPECT_GT(corner.x, 0);
-    ::PostMessageA(ChildWithText(page, "Annuler"), BM_CLICK, 0, 0);
+    ClickAnnuler();
     EXPECT_TRUE(Ended());
 }
 
 TEST_F(InstallExit, AnnulerOnThePage) {
-    HWND annuler = ChildWithText(page, "Annuler");
-    ASSERT_NE(annuler, nullptr);
-    ::PostMessageA(annuler, BM_CLICK, 0, 0);
+    ASSERT_NE(robot::FindControl(page, "Annuler", "Button"), nullptr);
+    ClickAnnuler();
     ASSERT_TRUE(Ended());
-    EXPECT_FALSE(win::FileExists(workCopy));
+    EXPECT_FALSE(win::FileExists(wizard::WorkCopy()));
 }
 
 TEST_F(InstallExit, OuiToTheCloseQuestion) {
     AnswerCloseQuestion(IDOK);
     ASSERT_TRUE(Ended());
-    EXPECT_FALSE(win::FileExists(workCopy));
+    EXPECT_FALSE(win::FileExists(wizard::WorkCopy()));
 }
 
 TEST_F(InstallExit, NonKeepsTheProgramThenAnnulerEndsIt) {
     AnswerCloseQuestion(IDCANCEL);
     ::Sleep(500);
-    EXPECT_EQ(::WaitForSingleObject(process.get(), 0), WAIT_TIMEOUT);
+    EXPECT_EQ(installer->WaitForExit(0), STILL_ACTIVE);
     EXPECT_TRUE(::IsWindowVisible(page));
-    EXPECT_TRUE(win::FileExists(workCopy));
-    ::PostMessageA(ChildWithText(page, "Annuler"), BM_CLICK, 0, 0);
+    EXPECT_TRUE(win::FileExists(wizard::WorkCopy()));
+    ClickAnnuler();
     ASSERT_TRUE(Ended());
-    EXPECT_FALSE(win::FileExists(workCopy));
+    EXPECT_FALSE(win::FileExists(wizard::WorkCopy()));
 }
 
 TEST(InstallManifest, AsksForAdministratorAndDeclaresDpiAwareness) {
-    const std::string path = InstallExe();
+    const std::string path = wizard::InstallExe();
     win::Module module(::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(module);
     HRSRC resource = ::FindResourceA(module.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST

@@ -310,7 +310,8 @@ TEST_F(InstallationRunTest, TheQuitSignalClosesTheRunningApplicationBeforeItIsRe
     RunInstallation(page);
     ASSERT_FALSE(page.failed);
     ChildProcess application("\"" + Installer.InstallDir + "korvalix.exe\"");
-    ASSERT_NE(WaitForWindow(application.Id(), ""), nullptr) << "the demo application runs";
+    ASSERT_TRUE(robot::WaitUntil([&] { return !robot::TopLevelWindows(application.Id()).empty(); }, 20s))
+        << "the demo application runs";
 
     RecordingPage again;
     RunInstallation(again);

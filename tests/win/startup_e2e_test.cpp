@@ -30,28 +30,28 @@ bool HoldsWorkCopy(const std::string& folder) {
 // Expects the start-up error box and no other window, answers it, and
 // expects the program to end.
 void ExpectStartUpErrorThenExit(ChildProcess& installer) {
-    HWND box = WaitForWindow(installer.Id(), "Erreur");
+    HWND box = robot::WaitForCaption(installer.Id(), "Erreur");
     ASSERT_NE(box, nullptr);
     char text[1024];
     const UINT length = ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
     EXPECT_EQ(std::string(text, length), kStartUpError);
     const std::vector<HWND> buttons = ChildrenOfClass(box, "Button");
     ASSERT_EQ(buttons.size(), 1u);
-    EXPECT_EQ(WindowText(buttons[0]), "Annuler");
-    EXPECT_EQ(WindowsOf(installer.Id()).size(), 1u) << "no wizard window may show";
-    Click(buttons[0]);
+    EXPECT_EQ(robot::Text(buttons[0]), "Annuler");
+    EXPECT_EQ(robot::TopLevelWindows(installer.Id()).size(), 1u) << "no wizard window may show";
+    robot::Click(buttons[0]);
     EXPECT_NE(installer.WaitForExit(), STILL_ACTIVE);
 }
 
 // Expects the installer's main window, closes it and expects the program to
 // end normally.
 void ExpectMainWindowThenClose(ChildProcess& installer, const std::string& workFolder) {
-    HWND main = WaitForWindowOfClass(installer.Id(), "TSetupForm");
+    HWND main = robot::WaitForClass(installer.Id(), "TSetupForm");
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(WindowText(main), kCaption);
+    EXPECT_EQ(robot::Text(main), kCaption);
     EXPECT_TRUE(win::FileExists(workFolder + "SETUP.LST")) << "the work copy serves the whole run";
     ::PostMessageA(main, WM_CLOSE, 0, 0);
-    HWND question = WaitForWindow(installer.Id(), "Confirmation");
+    HWND question = robot::WaitForCaption(installer.Id(), "Confirmation");
     ASSERT_NE(question, nullptr) << "closing the background asks first";
     ::PostMessageA(question, WM_COMMAND, IDOK, 0);  // "&Oui"
     EXPECT_EQ(installer.WaitForExit(), 0u);

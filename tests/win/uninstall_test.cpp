@@ -529,7 +529,7 @@ TEST_F(UninstallProgramTest, ReadsALogPathRelativeToTheCurrentFolder) {
 TEST_F(UninstallProgramTest, ShowsAnErrorBoxWithoutALog) {
     ChildProcess uninstaller("\"" + Program() + "\" \"C:\\nulle part\\setup.log\"");
     ASSERT_NE(uninstaller.Id(), 0u);
-    HWND box = testing_support::WaitForWindow(uninstaller.Id(), "Erreur");
+    HWND box = robot::WaitForCaption(uninstaller.Id(), "Erreur");
     ASSERT_NE(box, nullptr);
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(uninstaller.WaitForExit(20s), static_cast<DWORD>(kUninstallNoLog));

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "win/files.h"
 
@@ -126,65 +125,10 @@ ChildProcess::~ChildProcess() {
     if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) Kill();
 }
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && ::IsWindowVisible(window)) search->found.push_back(window);
-    return TRUE;
-}
-
-}  // namespace
-
-std::vector<HWND> WindowsOf(DWORD processId) {
-    WindowSearch search{processId, {}};
-    ::EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND WaitForWindow(DWORD processId, const std::string& caption, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        for (HWND window : WindowsOf(processId))
-            if (caption.empty() || WindowText(window) == caption) return window;
-        std::this_thread::sleep_for(50ms);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return nullptr;
-}
-
-HWND WaitForWindowOfClass(DWORD processId, const std::string& className, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        for (HWND window : WindowsOf(processId))
-            if (ClassName(window) == className) return window;
-        std::this_thread::sleep_for(50ms);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return nullptr;
-}
-
-std::string WindowText(HWND window) {
-    char text[4096];
-    const int length = ::GetWindowTextA(window, text, sizeof text);
-    return std::string(text, length > 0 ? length : 0);
-}
-
-std::string ClassName(HWND window) {
-    char name[256];
-    const int length = ::GetClassNameA(window, name, sizeof name);
-    return std::string(name, length > 0 ? length : 0);
-}
-
 std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className) {
     std::vector<HWND> children;
     for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        if (_stricmp(ClassName(child).c_str(), className.c_str()) == 0) children.push_back(child);
+        if (_stricmp(robot::ClassName(child).c_str(), className.c_str()) == 0) children.push_back(child);
     return children;
 }
 
@@ -193,7 +137,5 @@ void DropQuitMessages() {
     while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
 }
-
-void Click(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
 
 }  // namespace testing_support

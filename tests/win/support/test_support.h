@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "robot.h"
 #include "win/handle.h"
 
 namespace testing_support {
@@ -55,23 +56,11 @@ private:
     DWORD id_ = 0;
 };
 
-// The first visible top-level window of the process whose caption equals
-// `caption` (any caption when empty), waiting up to `timeout`.
-HWND WaitForWindow(DWORD processId, const std::string& caption, std::chrono::milliseconds timeout = 20s);
-// The first visible top-level window of the process of the given window class.
-HWND WaitForWindowOfClass(DWORD processId, const std::string& className, std::chrono::milliseconds timeout = 20s);
-// Every visible top-level window of the process.
-std::vector<HWND> WindowsOf(DWORD processId);
-
-std::string WindowText(HWND window);
-std::string ClassName(HWND window);
-// The child controls of a window of the given class, in z-order.
+// The child controls of a window of the given class, in z-order.  Other
+// windows are found and driven with the robot (tests/robot/robot.h).
 std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className);
 // Removes a quit request left by an earlier case that ended its program, so
 // that the next case's message loop does not stop at once.
 void DropQuitMessages();
-
-// Clicks a button the way a user would, through BM_CLICK.
-void Click(HWND button);
 
 }  // namespace testing_support
