@@ -19,7 +19,7 @@
 #include "General/WorkDir.h"
 #include "SetupLog/SetupLog.h"
 #include "Variable/Variable.h"
-#include "support/recording_page.h"
+#include "support/run_support.h"
 #include "support/test_support.h"
 #include "ui/application.h"
 #include "ui/message_dialog.h"
@@ -31,13 +31,7 @@ using namespace testing_support;
 
 namespace {
 
-const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvalix";
 const char* const kManifestError = "Le fichier des param\xE8tres d'installation est erron\xE9 !";
-
-std::string Desktop() { return win::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\"; }
-std::string CommonPrograms() { return win::SpecialFolderPath(CSIDL_COMMON_PROGRAMS) + "\\"; }
-std::string UserPrograms() { return win::SpecialFolderPath(CSIDL_PROGRAMS) + "\\"; }
-std::string WindowsDir() { return win::WindowsFolder() + "\\"; }
 
 // The file as the build made it, before it was packed.
 std::string NewPayload(const std::string& name) { return ReadWholeFile(PAYLOAD_DIR "/" + name); }
@@ -75,13 +69,7 @@ private:
 class FaultTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Installer = InstallerState{};
-        Installer.WorkDir = work_.Path();
-        ASSERT_TRUE(ExtractSetupList());
-        ASSERT_EQ(ReadSetupList(), 0);
-        Installer.InstallDir = InstallRoot() + "Korvalix\\";
-        Installer.WantStartMenu = true;
-        Installer.WantDesktop = true;
+        ASSERT_TRUE(StartUpForRun(work_.Path(), InstallRoot() + "Korvalix\\"));
         RemoveInstallation();
         LayEarlierInstallation();
     }

@@ -11,7 +11,7 @@
 #include "General/Shell.h"
 #include "General/WorkDir.h"
 #include "Variable/Variable.h"
-#include "support/recording_page.h"
+#include "support/run_support.h"
 #include "support/test_support.h"
 #include "ui/message_dialog.h"
 #include "win/files.h"
@@ -21,12 +21,6 @@
 using namespace testing_support;
 
 namespace {
-
-const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvalix";
-
-std::string Desktop() { return win::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\"; }
-std::string CommonPrograms() { return win::SpecialFolderPath(CSIDL_COMMON_PROGRAMS) + "\\"; }
-std::string WindowsDir() { return win::WindowsFolder() + "\\"; }
 
 std::string LinkTarget(const std::string& link) {
     win::ShellLink shellLink;
@@ -44,13 +38,7 @@ std::optional<std::string> UninstallValue(const std::string& name) {
 class InstallationRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Installer = InstallerState{};
-        Installer.WorkDir = work_.Path();
-        ASSERT_TRUE(ExtractSetupList());
-        ASSERT_EQ(ReadSetupList(), 0);
-        Installer.InstallDir = "C:\\Program Files\\Korvalix " + std::to_string(++testNumber_) + "\\";
-        Installer.WantStartMenu = true;
-        Installer.WantDesktop = true;
+        ASSERT_TRUE(StartUpForRun(work_.Path(), "C:\\Program Files\\Korvalix " + std::to_string(++testNumber_) + "\\"));
         Clean();
     }
     void TearDown() override {
