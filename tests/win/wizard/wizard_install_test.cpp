@@ -12,6 +12,7 @@
 
 #include "win/files.h"
 #include "win/handle.h"
+#include "win/shell.h"
 #include "wizard/wizard_driver.h"
 
 namespace {
@@ -19,17 +20,8 @@ namespace {
 const std::string kDestination = "C:\\Program Files\\Korvalix\\";
 const std::string kPrograms = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix";
 
-std::string WindowsFolder() {
-    char folder[MAX_PATH];
-    const UINT length = ::GetWindowsDirectoryA(folder, sizeof folder);
-    return std::string(folder, length) + "\\";
-}
-
-std::string DesktopFolder() {
-    char folder[MAX_PATH] = "";
-    ::SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, folder);
-    return std::string(folder) + "\\";
-}
+std::string WindowsFolder() { return win::WindowsFolder() + "\\"; }
+std::string DesktopFolder() { return win::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\"; }
 
 std::string Profile(const std::string& file, const char* section, const char* key) {
     char value[1024];
@@ -64,22 +56,8 @@ std::string Uninstall(const char* value) {
 
 // The target of a shortcut file, read back through the shell's link object.
 std::string LinkTarget(const std::string& path) {
-    std::string target = "<unreadable>";
-    IShellLinkA* link = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  reinterpret_cast<void**>(&link))))
-        return target;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        wchar_t wide[MAX_PATH];
-        ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        char buffer[MAX_PATH];
-        if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, 0)))
-            target = buffer;
-        file->Release();
-    }
-    link->Release();
-    return target;
+    win::ShellLink link;
+    return link.Load(path) ? link.GetPath() : "<unreadable>";
 }
 
 class WizardInstall : public ::testing::Test {
