@@ -8,20 +8,12 @@
 #include <windows.h>
 
 #include <climits>
-#include <fstream>
-#include <sstream>
 
 #include "core/errors.h"
+#include "support/test_support.h"
 #include "win/files.h"
 
 namespace {
-
-std::string ReadText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 void WriteText(const std::string& path, const std::string& text) {
     ASSERT_TRUE(win::WriteWholeFile(path, {reinterpret_cast<const uint8_t*>(text.data()), text.size()}));
@@ -98,12 +90,12 @@ protected:
 
 TEST_F(SetupLogTest, FreshLogHoldsTheExampleText) {
     InstallExample();
-    EXPECT_EQ(ReadText(kLogPath), kExampleLog);
+    EXPECT_EQ(testing_support::ReadWholeFile(kLogPath), kExampleLog);
 }
 
 TEST_F(SetupLogTest, AccentedCommentIsWindows1252) {
     { TSetupLog log(kLogPath); }
-    const std::string text = ReadText(kLogPath);
+    const std::string text = testing_support::ReadWholeFile(kLogPath);
     EXPECT_NE(text.find("sert \xE0 la d\xE9sinstallation"), std::string::npos);
 }
 
@@ -124,7 +116,7 @@ TEST_F(SetupLogTest, SecondInstallationContinuesAfterSevenEntries) {
         "Nom=C:\\Program Files\\Korvalix\\korvalix.exe\r\n"
         "[Fichier_9]\r\n"
         "Nom=C:\\Program Files\\Korvalix\\nouveau.dat\r\n";
-    EXPECT_EQ(ReadText(kLogPath), expected);
+    EXPECT_EQ(testing_support::ReadWholeFile(kLogPath), expected);
 }
 
 TEST_F(SetupLogTest, HexadecimalCountContinuesAfterIt) {
@@ -135,7 +127,7 @@ TEST_F(SetupLogTest, HexadecimalCountContinuesAfterIt) {
         log.AddFile("C:\\a.txt");
         EXPECT_EQ(log.EntryCount(), 17);
     }
-    EXPECT_EQ(ReadText(kLogPath), "[Setup]\r\nFichiers=17\r\n" + std::string(kHeader) + "[Fichier_17]\r\nNom=C:\\a.txt\r\n");
+    EXPECT_EQ(testing_support::ReadWholeFile(kLogPath), "[Setup]\r\nFichiers=17\r\n" + std::string(kHeader) + "[Fichier_17]\r\nNom=C:\\a.txt\r\n");
 }
 
 TEST_F(SetupLogTest, CountThatIsNoNumberRestartsAndOverwritesEntries) {
@@ -145,7 +137,7 @@ TEST_F(SetupLogTest, CountThatIsNoNumberRestartsAndOverwritesEntries) {
         EXPECT_EQ(log.EntryCount(), 0);
         log.AddFile("C:\\nouveau.txt");
     }
-    EXPECT_EQ(ReadText(kLogPath),
+    EXPECT_EQ(testing_support::ReadWholeFile(kLogPath),
               "[Setup]\r\nFichiers=1\r\n[Fichier_1]\r\nNom=C:\\nouveau.txt\r\n[Fichier_2]\r\nNom=C:\\garde.txt\r\n" +
                   std::string(kHeader));
 }
@@ -164,7 +156,7 @@ TEST_F(SetupLogTest, RunThatRecordsNothingLeavesNoCount) {
         WriteSetup(log);
         EXPECT_EQ(log.EntryCount(), 0);
     }
-    EXPECT_EQ(ReadText(kLogPath), std::string(kHeader) +
+    EXPECT_EQ(testing_support::ReadWholeFile(kLogPath), std::string(kHeader) +
                                       "[Setup]\r\n"
                                       "Nom=Korvalix32\r\n"
                                       "DossierInstall=C:\\Program Files\\Korvalix\\\r\n"
@@ -179,7 +171,7 @@ TEST_F(SetupLogTest, GroupThatCouldNotBeMadeIsRecordedEmpty) {
         log.AddFile("C:\\Program Files\\Korvalix\\korvalix.exe");
         log.SetStartMenuFolder("");
     }
-    EXPECT_EQ(ReadText(kLogPath), std::string(kHeader) +
+    EXPECT_EQ(testing_support::ReadWholeFile(kLogPath), std::string(kHeader) +
                                       "[Setup]\r\n"
                                       "Nom=Korvalix32\r\n"
                                       "DossierInstall=C:\\Program Files\\Korvalix\\\r\n"
@@ -202,7 +194,7 @@ TEST_F(SetupLogTest, SetFileCountRewritesTheCountInPlace) {
     std::string expected = kExampleLog;
     expected.replace(expected.find("Fichiers=7"), 10, "Fichiers=4");
     expected.replace(expected.find("C:\\Program Files\\Korvalix\\erreurs.log"), 37, "C:\\quatre.txt");
-    EXPECT_EQ(ReadText(kLogPath), expected);
+    EXPECT_EQ(testing_support::ReadWholeFile(kLogPath), expected);
 }
 
 TEST_F(SetupLogTest, LogInMissingFolderRaisesItsPath) {
@@ -231,7 +223,7 @@ TEST_F(SetupLogTest, CountAtTheLimitOverflowsWithoutWriting) {
         EXPECT_EQ(log.EntryCount(), INT32_MAX);
         EXPECT_THROW(log.AddFile("C:\\trop.txt"), core::OverflowError);
         EXPECT_EQ(log.EntryCount(), INT32_MAX);
-        EXPECT_EQ(ReadText(kLogPath), before);
+        EXPECT_EQ(testing_support::ReadWholeFile(kLogPath), before);
     }
 }
 
