@@ -65,8 +65,13 @@ int32_t StrToIntDef(std::string_view text, int32_t fallback) {
 }
 
 int32_t IniValueToInt(std::string_view text, int32_t fallback) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        return StrToIntDef("$" + std::string(text.substr(2)), fallback);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        // Appended rather than prepended: GCC 12 mistakes "$" + string for
+        // an overlapping copy and warns.
+        std::string dollarHex = "$";
+        dollarHex.append(text.substr(2));
+        return StrToIntDef(dollarHex, fallback);
+    }
     return StrToIntDef(text, fallback);
 }
 

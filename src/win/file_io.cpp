@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace win {
 
 FileHandle OpenForReading(const std::string& path) {
@@ -33,8 +35,10 @@ bool ReplaceWith(const std::string& from, const std::string& to) {
 }
 
 std::optional<size_t> FileSource::Read(std::span<uint8_t> buffer) {
+    // A 64-bit size could wrap to 0, which would read as the end of the file.
+    const DWORD wanted = static_cast<DWORD>(std::min<size_t>(buffer.size(), MAXDWORD));
     DWORD done = 0;
-    if (!::ReadFile(file_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &done, nullptr))
+    if (!::ReadFile(file_.get(), buffer.data(), wanted, &done, nullptr))
         return std::nullopt;
     return done;
 }

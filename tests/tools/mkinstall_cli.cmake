@@ -1,5 +1,5 @@
 # Runs the packaging tool as a packager would.
-#   cmake -DMKINSTALL=... -DSTUB=... -DSOURCE=<tests/tools> -DWORK=<scratch folder> -P mkinstall_cli.cmake
+#   cmake -DMKINSTALL=... -DSTUB=... -DDLL=<a DLL> -DSOURCE=<tests/tools> -DWORK=<scratch folder> -P mkinstall_cli.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
@@ -55,6 +55,19 @@ endif()
 run(2 ${SOURCE}/valid.lst)
 run(1 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${WORK}/absent.exe -o ${WORK}/three.exe)
 expect_in("${err}" "cannot read")
+
+# Only a program for x86 or x64 can be the stub, and the message says
+# which file is wrong and why.
+foreach(case "${SOURCE}/valid.lst|not an executable" "${DLL}|it is a DLL")
+  string(REPLACE "|" ";" case "${case}")
+  list(GET case 0 stub)
+  list(GET case 1 reason)
+  run(1 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${stub} -o ${WORK}/wrong_stub.exe)
+  expect_in("${err}" "${stub} cannot be the installer stub: ${reason}")
+endforeach()
+if(EXISTS ${WORK}/wrong_stub.exe)
+  message(FATAL_ERROR "an installer was built from a wrong stub")
+endif()
 
 # --sizes rewrites Taille to the real sizes and keeps everything else.
 run(0 --sizes ${SOURCE}/invalid.lst ${SOURCE}/payload -o ${WORK}/sized.lst)

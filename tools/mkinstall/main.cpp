@@ -62,6 +62,9 @@ int main(int argc, char** argv) {
         // The installer runs like the stub it came from.
         std::filesystem::permissions(output, std::filesystem::status(stub).permissions());
         return 0;
+    } catch (const mkinstall::StubError& error) {
+        std::fprintf(stderr, "mkinstall: %s cannot be the installer stub: %s\n", stub.string().c_str(), error.what());
+        return 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "mkinstall: %s\n", error.what());
         return 1;

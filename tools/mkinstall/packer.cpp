@@ -31,6 +31,20 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
+// Checked before any payload is compressed: a stub of the wrong kind would
+// give an installer that never starts.
+void CheckStub(const Bytes& stub) {
+    pe::ImageKind kind;
+    try {
+        kind = pe::ReadImageKind(stub);
+    } catch (const pe::FormatError& error) {
+        throw StubError(error.what());
+    }
+    if (kind.isDll) throw StubError("it is a DLL, not a program");
+    if (kind.machine != pe::kMachineI386 && kind.machine != pe::kMachineAmd64)
+        throw StubError("it is a program for neither x86 nor x64");
+}
+
 }  // namespace
 
 Bytes ReadBytes(const std::filesystem::path& path) {
@@ -66,6 +80,7 @@ std::vector<core::ManifestProblem> Check(const Bytes& manifest, const std::files
 }
 
 Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path& payloadFolder) {
+    CheckStub(stub);
     const core::IniFile ini = core::IniFile::Parse(std::string_view(reinterpret_cast<const char*>(manifest.data()),
                                                                     manifest.size()));
     std::vector<pe::Resource> resources;
@@ -82,7 +97,11 @@ Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path
         if (seen) continue;
         resources.push_back({pe::Id::Number(pe::kRcData), name, 0, 0, Compress(ReadBytes(payloadFolder / entry.Nom))});
     }
-    return pe::WriteResources(stub, resources);
+    try {
+        return pe::WriteResources(stub, resources);
+    } catch (const pe::FormatError& error) {
+        throw StubError(error.what());
+    }
 }
 
 Bytes UpdateSizes(const Bytes& manifest, const std::filesystem::path& payloadFolder) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,16 @@ void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);  // repl
 // The problems of the manifest, checked against the files of the folder.
 std::vector<core::ManifestProblem> Check(const Bytes& manifest, const std::filesystem::path& payloadFolder);
 
+// A stub that cannot become an installer, and why.
+class StubError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The stub with the manifest as RCDATA "SETUP.LST" and every listed file
 // with Taille > 0 found in the folder as RCDATA "<Nom>.Z", compressed by
-// zlib at its best level.
+// zlib at its best level.  The stub must be a program (not a DLL) for x86
+// or x64 (a 32-bit or a 64-bit installer stub); anything else is a StubError.
 Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path& payloadFolder);
 
 // The manifest with each Taille above 0 set to the real size of its file in

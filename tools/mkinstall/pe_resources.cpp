@@ -394,4 +394,10 @@ std::vector<uint8_t> WriteResources(std::span<const uint8_t> image, const std::v
     return out;
 }
 
+ImageKind ReadImageKind(std::span<const uint8_t> image) {
+    constexpr uint16_t kFileIsDll = 0x2000;
+    const Layout layout = ParseLayout(image);
+    return ImageKind{Get16(image, layout.coffAt), (Get16(image, layout.coffAt + 18) & kFileIsDll) != 0};
+}
+
 }  // namespace pe

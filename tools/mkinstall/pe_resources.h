@@ -32,6 +32,17 @@ struct Id {
 
 inline constexpr uint16_t kRcData = 10;
 
+inline constexpr uint16_t kMachineI386 = 0x14C;
+inline constexpr uint16_t kMachineAmd64 = 0x8664;
+
+// What the headers say an image is.
+struct ImageKind {
+    uint16_t machine = 0;
+    bool isDll = false;
+};
+
+ImageKind ReadImageKind(std::span<const uint8_t> image);
+
 struct Resource {
     Id type;
     Id name;

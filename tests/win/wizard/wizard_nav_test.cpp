@@ -153,7 +153,9 @@ TEST_F(Wizard, FolderDialogReplacesTheEditBoxOrLeavesItAlone) {
         installer.Click(2, "&Parcourir");
         HWND box = robot::WaitForCaption(installer.Id(), "Veuillez choisir le répertoire d'installation",
                                          std::chrono::seconds(10));
-        if (box) EXPECT_NE(robot::FindControl(box, "Dossier d'installation de Korvalix32 :", "Static"), nullptr);
+        if (box) {
+            EXPECT_NE(robot::FindControl(box, "Dossier d'installation de Korvalix32 :", "Static"), nullptr);
+        }
         ::Sleep(500);  // Wine's folder tree takes the initial selection a moment later
         return box;
     };
