@@ -47,13 +47,17 @@ void Control::SetText(const std::string& text) { ::SetWindowTextA(handle_, text.
 bool Control::Enabled() const { return ::IsWindowEnabled(handle_) != FALSE; }
 
 void Control::SetEnabled(bool enabled) {
-    // A control that loses its enabled state keeps no focus that the keyboard
-    // could no longer move.
-    if (!enabled && Focused()) {
-        HWND next = ::GetNextDlgTabItem(form_.Handle(), handle_, FALSE);
-        ::SetFocus(next && next != handle_ ? next : form_.Handle());
-    }
+    const bool hadFocus = !enabled && Focused();
     ::EnableWindow(handle_, enabled);
+    // Windows gives the focus of a control it disables to nobody, and keys
+    // then reach no window of the form: pass it to the next control, or to
+    // the form itself, which still answers Enter and Escape.  (Moving it
+    // before disabling would not do: the form hands it straight back to the
+    // control, still enabled at that moment.)
+    if (hadFocus) {
+        HWND next = ::GetNextDlgTabItem(form_.Handle(), handle_, FALSE);
+        form_.FocusControl(next && next != handle_ && ::IsWindowEnabled(next) ? next : nullptr);
+    }
 }
 
 bool Control::Visible() const { return ::IsWindowVisible(handle_) != FALSE; }

@@ -56,7 +56,10 @@ public:
     bool Visible() const;
     void SetVisible(bool visible);
     bool Focused() const { return ::GetFocus() == handle_; }
-    void SetFocus() { ::SetFocus(handle_); }
+    // Gives the control the keyboard focus: now if its form is the active
+    // window, else when the form is next activated, so that no other
+    // program loses the keyboard to it.
+    void SetFocus() { form_.FocusControl(handle_); }
 
 protected:
     struct Window {

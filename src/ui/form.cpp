@@ -181,6 +181,13 @@ void Form::RestoreFocus() {
     ::SetFocus(target ? target : handle_);
 }
 
+void Form::FocusControl(HWND control) {
+    if (::GetActiveWindow() == handle_)
+        ::SetFocus(control ? control : handle_);
+    else
+        lastFocus_ = control;
+}
+
 void Form::OnActivate(bool active) {
     if (active) {
         RestoreFocus();

@@ -71,6 +71,11 @@ public:
     // program, any other form hides.
     void Close();
 
+    // Puts the keyboard focus on `control` (a child of the form; null for the
+    // form itself) if the form is the active window, else remembers it for
+    // the form's next activation.
+    void FocusControl(HWND control);
+
     // Runs FormCreate under the general error handler; CreateForm calls it.
     void Created();
     // Destroys the window; FormDestroy runs while the object is still whole.

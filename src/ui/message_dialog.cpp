@@ -67,9 +67,14 @@ DialogResult ShowMessageBox(const DialogRequest& request) {
     PendingBox box{request.buttons, win::WindowHook()};
     box.hook.reset(::SetWindowsHookExA(WH_CBT, DressMessageBox, nullptr, ::GetCurrentThreadId()));
     pendingBox = &box;
+    // Without an owner the box makes every window of the program wait, but
+    // when it goes the system activates whichever window it likes: the one
+    // that was active takes the activation back, and with it the keyboard.
+    HWND active = ::GetActiveWindow();
     const int answer = ::MessageBoxA(nullptr, request.text.c_str(), request.title.c_str(),
                                      buttons | IconOf(request.kind) | MB_TASKMODAL | MB_SETFOREGROUND);
     pendingBox = nullptr;
+    if (active && ::IsWindowVisible(active) && ::IsWindowEnabled(active)) ::SetActiveWindow(active);
 
     switch (request.buttons) {
     case DialogButtons::Ok: return DialogResult::Ok;

@@ -46,7 +46,10 @@ void TForm4::ProcessMessages() {
 
 void TForm4::Complete(bool failed) {
     ProgressBar.SetPosition(barMaximum_);
-    AnnulerBtn.SetEnabled(false);
     SuivantBtn.SetEnabled(true);
+    AnnulerBtn.SetEnabled(false);
+    // "Terminer" takes the keys, whichever control had them during the run
+    // (none, after "Annuler" was pressed), so that Enter ends the program.
+    SuivantBtn.SetFocus();
     Status.SetText(failed ? kFailureText : kSuccessText);
 }

@@ -90,6 +90,10 @@ void TSetupForm::FormCloseQuery(bool& canClose) {
     canClose = ui::ShowDialog(ui::DialogKind::Confirmation, kCloseQuestionText, ui::DialogButtons::YesNo) ==
                ui::DialogResult::Yes;
     CurrentPage = savedPage;
+    // The system gives the activation to whichever window it likes once the
+    // box is gone: the page takes it back, and with it the keyboard.
+    if (!canClose)
+        if (ui::Form* page = PageByNumber(CurrentPage)) page->Show();
 }
 
 void TSetupForm::FormDestroy() {
