@@ -165,23 +165,60 @@ HWND FocusOf(HWND window) {
     return info.hwndFocus;
 }
 
-void PressKey(HWND window, UINT virtualKey) {
-    // A person types into the window that has the focus: wait until the
-    // window (or one of its controls) has it, as after it was activated.
-    HWND target = nullptr;
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    do {
-        target = FocusOf(window);
-        if (target == window || ::IsChild(window, target)) break;
-        std::this_thread::sleep_for(20ms);
-    } while (std::chrono::steady_clock::now() < deadline);
-    if (!target) target = window;
-    const UINT scan = ::MapVirtualKeyA(virtualKey, 0 /* MAPVK_VK_TO_VSC */);
-    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
-    const LPARAM up = down | (1L << 30) | (1L << 31);
-    ::PostMessageA(target, WM_KEYDOWN, virtualKey, down);
-    ::PostMessageA(target, WM_KEYUP, virtualKey, up);
-    Settle(target);
+HWND FocusedControl(HWND window) {
+    HWND focus = FocusOf(window);
+    return focus && ::IsChild(window, focus) ? focus : nullptr;
+}
+
+namespace {
+
+// Runs xdotool, a program of the Unix side.  Wine starts it with this
+// process's environment, and so its X display, but gives no handle to wait
+// on: the shell around it leaves its exit status in a file that this side
+// reads through Wine's Z: drive.
+bool RunXdotool(const std::string& arguments) {
+    static int serial = 0;
+    const std::string status =
+        "/tmp/robot-xdotool-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    std::string command = "/bin/sh -c \"xdotool " + arguments + "; echo $? >" + status + ".part && mv " + status +
+                          ".part " + status + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    win::KernelHandle process(info.hProcess);
+    win::KernelHandle thread(info.hThread);
+
+    std::string statusFile = "Z:" + status;
+    for (char& c : statusFile)
+        if (c == '/') c = '\\';
+    std::string text;
+    const bool ended = WaitUntil(
+        [&] {
+            win::FileHandle file(::CreateFileA(statusFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                               nullptr, OPEN_EXISTING, 0, nullptr));
+            char buffer[16];
+            DWORD read = 0;
+            if (!file || !::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return false;
+            text.assign(buffer, read);
+            return true;
+        },
+        10s);
+    ::DeleteFileA(statusFile.c_str());
+    return ended && text == "0\n";
+}
+
+}  // namespace
+
+bool PressKeys(HWND window, const std::string& keys) {
+    const bool ready = WaitUntil(
+        [&] {
+            HWND focus = FocusOf(window);
+            return ::GetForegroundWindow() == window && (focus == window || ::IsChild(window, focus));
+        },
+        5s);
+    return ready && RunXdotool("key --clearmodifiers " + keys);
 }
 
 void Type(HWND edit, const std::string& text) {

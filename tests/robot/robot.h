@@ -53,10 +53,19 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // Replaces an edit box's text by typing: select all, then one character after
 // the other.
 void Type(HWND edit, const std::string& text);
-// Presses and releases a key in the program's focused window, as the keyboard
-// does: through the program's message loop, so dialog keys (Enter, Escape,
-// Tab) work.
-void PressKey(HWND window, UINT virtualKey);
+// Presses keys as a person does, in xdotool's names: "Return", "Escape",
+// "Tab", "shift+Tab", "space", "alt+p"; several separated by blanks.  They go
+// into the test's own X server, and Wine turns them into the program's
+// keyboard input, with the focus and activation rules of real keys.  A person
+// types into the window in front: `window` (a top-level window) must be the
+// foreground window, and it or one of its controls must hold the keyboard
+// focus.  False, with nothing pressed, when that does not come within a few
+// seconds or xdotool fails.  What the keys do shows a moment later (see
+// WaitUntil).
+bool PressKeys(HWND window, const std::string& keys);
+// The control of the top-level `window` that holds the keyboard focus; null
+// when none does (the window itself, or nothing, has it).
+HWND FocusedControl(HWND window);
 // Asks a window to close, as its close box does.
 void Close(HWND window);
 // The window that has the keyboard focus in the thread of `window`.

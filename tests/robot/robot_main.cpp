@@ -6,7 +6,8 @@
 //   robot gone CLASS [SECONDS]        waits until none is left
 //   robot click CLASS TEXT            clicks the button or check box TEXT
 //   robot enabled CLASS TEXT [SECONDS] waits until the button TEXT is enabled
-//   robot key CLASS enter|escape|tab  presses a key in that window
+//   robot key CLASS KEYS              presses keys in that window, in xdotool's
+//                                     names ("Return", "shift+Tab", "alt+p")
 //   robot type CLASS TEXT             types TEXT into the window's edit box
 //   robot close CLASS                 asks the window to close (its close box)
 //   robot dump CLASS                  prints each control: class, rectangle, text
@@ -29,14 +30,6 @@ namespace {
 int Fail(const std::string& what) {
     std::fprintf(stderr, "robot: %s\n", what.c_str());
     return 1;
-}
-
-UINT KeyNamed(const std::string& name) {
-    if (name == "enter") return VK_RETURN;
-    if (name == "escape") return VK_ESCAPE;
-    if (name == "tab") return VK_TAB;
-    if (name == "space") return VK_SPACE;
-    return 0;
 }
 
 int Run(int argc, char** argv) {
@@ -73,11 +66,8 @@ int Run(int argc, char** argv) {
         const auto wait = std::chrono::seconds(argc > 4 ? std::atoi(argv[4]) : 120);
         return robot::WaitUntil([&] { return robot::IsEnabled(control); }, wait) ? 0 : Fail(argument + " stays disabled");
     }
-    if (command == "key") {
-        const UINT key = KeyNamed(argument);
-        if (!key) return Fail("unknown key " + argument);
-        return robot::PressKey(window, key), 0;
-    }
+    if (command == "key")
+        return robot::PressKeys(window, argument) ? 0 : Fail(target + " is not in front with the keyboard focus");
     if (command == "type") {
         HWND edit = robot::FindControlOfClass(window, "Edit");
         if (!edit) return Fail("no edit box in " + target);

@@ -13,11 +13,14 @@
 
 #include <cstdlib>
 #include <map>
+#include <optional>
+#include <thread>
 
 #include "Deroulement/InstallationRun.h"
 #include "General/SetupList.h"
 #include "General/WorkDir.h"
 #include "SetupLog/SetupLog.h"
+#include "install/MainWindows.h"
 #include "Variable/Variable.h"
 #include "support/run_support.h"
 #include "support/test_support.h"
@@ -131,7 +134,7 @@ protected:
 
     std::vector<Box> Boxes() const {
         std::vector<Box> boxes;
-        for (const ui::DialogRequest& request : dialogs_.Requests()) boxes.push_back({request.title, request.text});
+        for (const ui::DialogRequest& request : dialogs_->Requests()) boxes.push_back({request.title, request.text});
         return boxes;
     }
 
@@ -175,7 +178,7 @@ protected:
     std::string earlierLog_;
     ScratchFolder work_{"work"};
     ui::Application application_;  // COM for shell links, and the general error handler
-    ui::ScopedDialogCapture dialogs_;
+    std::optional<ui::ScopedDialogCapture> dialogs_{std::in_place};  // reset for the real boxes
     RecordingPage page_;
 };
 
@@ -275,6 +278,56 @@ TEST_F(FaultTest, ALogHeldByAnotherProgramIsNamedAndKept) {
     EXPECT_EQ(ReadWholeFile(Installer.InstallDir + "setup.log"), earlierLog_);
     ExpectNothingLost();
     ExpectUnchanged(Installer.InstallDir + "korvalix.exe");  // the run stopped before the files
+}
+
+// The same fault on the real progress page, met by a person with the keys:
+// the error box comes over page 4 and Enter closes it; the page then ends
+// as a failure with "Terminer" holding the focus, and Enter ends the
+// program.  The person acts from a thread of their own while this one runs
+// the program's message loop.
+TEST_F(FaultTest, ALogHeldOnTheRealPageLeavesEnterToTerminer) {
+    dialogs_.reset();
+    auto held = std::make_optional<HeldFile>(Installer.InstallDir + "setup.log");
+    ASSERT_TRUE(*held);
+    MainWindows windows;
+    windows.Show();
+    SetupForm->SwitchPage(*Form1, *Form4, 4);  // its timer starts the run
+
+    const DWORD loopThread = ::GetCurrentThreadId();
+    std::string boxText, focus;
+    bool boxClosed = false, failureShown = false, terminerPressed = false;
+    std::thread person([&] {
+        using namespace std::chrono_literals;
+        HWND box = robot::WaitForCaption(::GetCurrentProcessId(), "fault_test", 60s);
+        if (box) {
+            for (HWND control : robot::Controls(box))
+                if (robot::ClassName(control) == "Static" && !robot::Text(control).empty())
+                    boxText = robot::Text(control);
+            boxClosed = robot::PressKeys(box, "Return") && robot::WaitUntil([&] { return !::IsWindow(box); });
+        }
+        HWND page4 = Form4->Handle();
+        HWND terminer = robot::FindControl(page4, "Terminer", "Button");
+        if (boxClosed && robot::WaitUntil([&] { return robot::IsEnabled(terminer); }, 60s)) {
+            robot::WaitUntil([&] { return robot::FocusedControl(page4) == terminer; }, 5s);
+            HWND focused = robot::FocusedControl(page4);
+            focus = focused ? robot::Text(focused) : "<none>";
+            failureShown = robot::FindControl(page4, kFailureText, "Static") != nullptr;
+            terminerPressed = robot::PressKeys(page4, "Return");
+        }
+        // Whatever happened, the loop must not wait for a key that never comes.
+        if (!terminerPressed) ::PostThreadMessageA(loopThread, WM_QUIT, 0, 0);
+    });
+    application_.Run();
+    person.join();
+    held.reset();
+
+    EXPECT_EQ(boxText, "Impossible d'\xE9\x63rire dans " + Installer.InstallDir + "setup.log.");
+    EXPECT_TRUE(boxClosed) << "Enter closes the error box";
+    EXPECT_TRUE(failureShown);
+    EXPECT_EQ(focus, "Terminer");
+    EXPECT_TRUE(terminerPressed);
+    EXPECT_TRUE(application_.Terminated()) << "Enter on \"Terminer\" ends the program";
+    EXPECT_EQ(ReadWholeFile(Installer.InstallDir + "setup.log"), earlierLog_);
 }
 
 TEST_F(FaultTest, AStartMenuGroupThatCannotBeCreatedMakesNoStartMenuShortcut) {

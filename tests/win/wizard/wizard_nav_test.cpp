@@ -138,11 +138,11 @@ TEST_F(Wizard, SummaryNamesTheChosenShortcuts) {
 }
 
 TEST_F(Wizard, EnterActsAsSuivantAndFocusStartsInTheEditBox) {
-    robot::PressKey(installer.Page(1), VK_RETURN);
+    ASSERT_TRUE(robot::PressKeys(installer.Page(1), "Return"));
     HWND page2 = installer.Page(2);
     ASSERT_NE(page2, nullptr);
     EXPECT_TRUE(robot::WaitUntil([&] { return robot::FocusOf(page2) == installer.Edit(); }));
-    robot::PressKey(page2, VK_RETURN);
+    ASSERT_TRUE(robot::PressKeys(page2, "Return"));
     ASSERT_NE(installer.Page(3), nullptr);
     EXPECT_EQ(Folder(), std::string(kDefaultDestination) + "\\");
 }
@@ -202,7 +202,7 @@ TEST_P(LeavingEarly, EndsAtOnceWithoutWorkCopy) {
     HWND window = installer.Page(page);
     ASSERT_NE(window, nullptr);
     if (escape)
-        robot::PressKey(window, VK_ESCAPE);
+        ASSERT_TRUE(robot::PressKeys(window, "Escape"));
     else
         installer.Click(page, "Annuler");
     ExpectEndedClean();

@@ -1,0 +1,32 @@
+#pragma once
+// What an installation of the embedded manifest leaves on the drive, read
+// back as the user and the uninstaller see it: the files, setup.log, the
+// shortcuts (through IShellLinkA) and the uninstall entry.  Shared by the
+// wizard's end-to-end tests.
+
+#include <string>
+
+namespace wizard {
+
+inline const std::string kDestinationFolder = "C:\\Program Files\\Korvalix\\";
+inline const std::string kProgramsGroup = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix";
+
+std::string WindowsFolder();  // each with its final "\"
+std::string DesktopFolder();
+
+// A value of a profile file, or "<absent>".
+std::string Profile(const std::string& file, const char* section, const char* key);
+// A value of the uninstall entry, or "<absent>".
+std::string UninstallValue(const char* value);
+// The target of a shortcut file, or "<unreadable>".
+std::string LinkTarget(const std::string& path);
+
+// The three payloads inflated to the bytes they were packed from, the empty
+// erreurs.log, the head of setup.log naming them with `entries` entries in
+// all, and the uninstall entry pointing at the log.
+void ExpectFilesAndLogHead(int entries);
+// Everything the default installation made is gone again: files, log,
+// folder, Start-menu group, desktop shortcut and uninstall entry.
+void ExpectNothingLeft();
+
+}  // namespace wizard
