@@ -1,5 +1,7 @@
 #include "wizard/wizard_driver.h"
 
+#include <cstdio>
+
 namespace wizard {
 
 std::string InstallExe() {
@@ -23,13 +25,18 @@ Installer::Installer(const std::string& program) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        std::fprintf(stderr, "wizard driver: %s does not start: error %lu\n", command.c_str(), ::GetLastError());
         return;
+    }
     process_.reset(info.hProcess);
     win::KernelHandle thread(info.hThread);
     processId_ = info.dwProcessId;
     background_ = robot::WaitForClass(processId_, "TSetupForm");
     page1_ = robot::WaitForClass(processId_, "TForm1");
+    if (!Started())
+        std::fprintf(stderr, "wizard driver: %s shows no %s (exit status %lu)\n", command.c_str(),
+                     background_ ? "page 1" : "background", WaitForExit(0));
 }
 
 Installer::~Installer() {
