@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
     for (int round = -1; round < rounds; ++round) {
         const double page = TimeToWindow(argv[1], "TForm1", [](HWND page) {
             // "Annuler" ends the installer at once and removes its work copy.
-            if (HWND annuler = robot::FindControl(page, "Annuler", "Button")) robot::Click(annuler);
+            HWND annuler = robot::FindControl(page, "Annuler", "Button");
+            if (!annuler || !robot::Click(annuler)) std::fprintf(stderr, "\"Annuler\" could not be clicked\n");
         });
         const double window = TimeToWindow(argv[2], "OneWindow", [](HWND w) { ::PostMessageA(w, WM_CLOSE, 0, 0); });
         if (page < 0 || window < 0) {

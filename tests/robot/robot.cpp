@@ -2,6 +2,7 @@
 
 #include "win/handle.h"
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <thread>
@@ -58,6 +59,43 @@ private:
     HDC dc_;
     HGDIOBJ previous_;
 };
+
+// Runs xdotool, a program of the Unix side.  Wine starts it with this
+// process's environment, and so its X display, but gives no handle to wait
+// on: the shell around it leaves its exit status in a file that this side
+// reads through Wine's Z: drive.
+bool RunXdotool(const std::string& arguments) {
+    static std::atomic<int> serial = 0;
+    const std::string status =
+        "/tmp/robot-xdotool-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    std::string command = "/bin/sh -c \"xdotool " + arguments + "; echo $? >" + status + ".part && mv " + status +
+                          ".part " + status + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    win::KernelHandle process(info.hProcess);
+    win::KernelHandle thread(info.hThread);
+
+    std::string statusFile = "Z:" + status;
+    for (char& c : statusFile)
+        if (c == '/') c = '\\';
+    std::string text;
+    const bool ended = WaitUntil(
+        [&] {
+            win::FileHandle file(::CreateFileA(statusFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                               nullptr, OPEN_EXISTING, 0, nullptr));
+            char buffer[16];
+            DWORD read = 0;
+            if (!file || !::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return false;
+            text.assign(buffer, read);
+            return true;
+        },
+        10s);
+    ::DeleteFileA(statusFile.c_str());
+    return ended && text == "0\n";
+}
 
 }  // namespace
 
@@ -144,10 +182,20 @@ void Settle(HWND window) {
     ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeout, &ignored);
 }
 
-void Click(HWND button) {
-    // Posted, as a mouse click arrives through the program's queue: a click
-    // that opens a modal box must not hold the robot until it is answered.
-    ::PostMessageA(button, BM_CLICK, 0, 0);
+bool Click(HWND control) {
+    POINT centre{};
+    const auto shows = [&] {
+        RECT rect;
+        if (!::IsWindowVisible(control) || !::GetWindowRect(control, &rect)) return false;
+        centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        // The point finds no disabled control, only the window under it.
+        HWND seen = ::WindowFromPoint(centre);
+        return seen == control || (!::IsWindowEnabled(control) && seen == ::GetParent(control));
+    };
+    // No --sync: it waits for the pointer to move, which never comes when it
+    // is already there.  The move and the click travel in order all the same.
+    return WaitUntil(shows, 5s) && RunXdotool("mousemove " + std::to_string(centre.x) + " " +
+                                              std::to_string(centre.y) + " click 1");
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
@@ -169,47 +217,6 @@ HWND FocusedControl(HWND window) {
     HWND focus = FocusOf(window);
     return focus && ::IsChild(window, focus) ? focus : nullptr;
 }
-
-namespace {
-
-// Runs xdotool, a program of the Unix side.  Wine starts it with this
-// process's environment, and so its X display, but gives no handle to wait
-// on: the shell around it leaves its exit status in a file that this side
-// reads through Wine's Z: drive.
-bool RunXdotool(const std::string& arguments) {
-    static int serial = 0;
-    const std::string status =
-        "/tmp/robot-xdotool-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++serial);
-    std::string command = "/bin/sh -c \"xdotool " + arguments + "; echo $? >" + status + ".part && mv " + status +
-                          ".part " + status + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
-    win::KernelHandle process(info.hProcess);
-    win::KernelHandle thread(info.hThread);
-
-    std::string statusFile = "Z:" + status;
-    for (char& c : statusFile)
-        if (c == '/') c = '\\';
-    std::string text;
-    const bool ended = WaitUntil(
-        [&] {
-            win::FileHandle file(::CreateFileA(statusFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                               nullptr, OPEN_EXISTING, 0, nullptr));
-            char buffer[16];
-            DWORD read = 0;
-            if (!file || !::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return false;
-            text.assign(buffer, read);
-            return true;
-        },
-        10s);
-    ::DeleteFileA(statusFile.c_str());
-    return ended && text == "0\n";
-}
-
-}  // namespace
 
 bool PressKeys(HWND window, const std::string& keys) {
     const bool ready = WaitUntil(

@@ -45,9 +45,15 @@ RECT RectIn(HWND control, HWND reference);
 bool IsChecked(HWND checkBox);
 bool IsEnabled(HWND window);
 
-// Clicks a button or check box (BM_CLICK, as a mouse click does).  The click
-// is queued: what it changes shows a moment later (see WaitUntil).
-void Click(HWND button);
+// Clicks a control with the mouse as a person does: the pointer moves to
+// the control's centre in the test's own X server and the left button goes
+// down and up there, so the click reaches whatever window shows at that
+// point, activating its window and taking the focus as a real click does.
+// False, with no click, when the control does not show there within a few
+// seconds (hidden, or covered by another window).  A disabled control shows
+// but ignores the click, as for a person.  What the click does shows a
+// moment later (see WaitUntil).
+[[nodiscard]] bool Click(HWND control);
 // Polls until the condition holds; false when it did not within `timeout`.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
 // Replaces an edit box's text by typing: select all, then one character after

@@ -58,7 +58,7 @@ int Run(int argc, char** argv) {
     if (command == "click") {
         HWND control = robot::FindControl(window, argument, "Button");
         if (!control) return Fail("no button \"" + argument + "\" in " + target);
-        return robot::Click(control), 0;
+        return robot::Click(control) ? 0 : Fail("\"" + argument + "\" does not show in " + target);
     }
     if (command == "enabled") {
         HWND control = robot::FindControl(window, argument, "Button");

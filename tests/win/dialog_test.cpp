@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <future>
-#include <thread>
 
 #include "support/test_support.h"
 #include "ui/application.h"
@@ -20,21 +19,15 @@ struct SeenBox {
     std::string text;
     std::vector<std::string> buttons;
     bool centred = false;
+    bool answered = false;  // the click or the keys reached it
 };
 
 // Waits on another thread for the box titled `title`, records it, then acts
-// on it with `act`.
-std::future<SeenBox> WatchForBox(const std::string& title, std::function<void(HWND)> act) {
-    return std::async(std::launch::async, [title, act] {
+// on it with `act`, as a person would: a click or keys.
+std::future<SeenBox> WatchForBox(const std::string& title, std::function<bool(HWND)> act) {
+    return WhenWindowShows(title, [act](HWND box) {
         SeenBox seen;
-        HWND box = nullptr;
-        // Generous: on a loaded machine Wine may take seconds to show it.
-        for (int i = 0; i < 1200 && !(box && ::IsWindowVisible(box)); ++i) {
-            box = ::FindWindowA("#32770", title.c_str());
-            std::this_thread::sleep_for(25ms);
-        }
         if (!box) return seen;
-        std::this_thread::sleep_for(200ms);  // the box is dressed when activated; let that finish
         seen.title = robot::Text(box);
         char text[1024];
         const UINT length = ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
@@ -45,17 +38,18 @@ std::future<SeenBox> WatchForBox(const std::string& title, std::function<void(HW
         const int centreX = (rect.left + rect.right) / 2, centreY = (rect.top + rect.bottom) / 2;
         seen.centred = std::abs(centreX - ::GetSystemMetrics(SM_CXSCREEN) / 2) <= 1 &&
                        std::abs(centreY - ::GetSystemMetrics(SM_CYSCREEN) / 2) <= 1;
-        act(box);
+        seen.answered = act(box);
         return seen;
     });
 }
 
-void PressButton(HWND box, int id) { ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+bool ClickButton(HWND box, int id) { return robot::Click(::GetDlgItem(box, id)); }
 
 TEST(MessageDialog, ErrorBoxHasOneAnnulerButton) {
-    auto watcher = WatchForBox("Erreur", [](HWND box) { PressButton(box, IDOK); });
+    auto watcher = WatchForBox("Erreur", [](HWND box) { return ClickButton(box, IDOK); });
     ui::ShowErrorBox("Ligne un\r\rLigne trois");
     const SeenBox seen = watcher.get();
+    EXPECT_TRUE(seen.answered);
     EXPECT_EQ(seen.title, "Erreur");
     EXPECT_EQ(seen.text, "Ligne un\r\rLigne trois");
     EXPECT_EQ(seen.buttons, std::vector<std::string>{"Annuler"});
@@ -63,31 +57,29 @@ TEST(MessageDialog, ErrorBoxHasOneAnnulerButton) {
 }
 
 TEST(MessageDialog, QuestionAnswersOuiAndNon) {
-    auto yes = WatchForBox("Confirmation", [](HWND box) { PressButton(box, IDOK); });
+    auto yes = WatchForBox("Confirmation", [](HWND box) { return ClickButton(box, IDOK); });
     EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Confirmation, "Vraiment ?", ui::DialogButtons::YesNo),
               ui::DialogResult::Yes);
     const SeenBox seen = yes.get();
+    EXPECT_TRUE(seen.answered);
     EXPECT_EQ(seen.buttons, (std::vector<std::string>{"&Oui", "&Non"}));
     EXPECT_TRUE(seen.centred);
 
-    auto no = WatchForBox("Confirmation", [](HWND box) { PressButton(box, IDCANCEL); });
+    auto no = WatchForBox("Confirmation", [](HWND box) { return ClickButton(box, IDCANCEL); });
     EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Confirmation, "Vraiment ?", ui::DialogButtons::YesNo),
               ui::DialogResult::No);
-    no.get();
+    EXPECT_TRUE(no.get().answered);
 }
 
 TEST(MessageDialog, EscapeAnswersNon) {
-    auto escape = WatchForBox("Confirmation", [](HWND box) {
-        ::PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
-        ::PostMessageA(box, WM_KEYUP, VK_ESCAPE, 0);
-    });
+    auto escape = WatchForBox("Confirmation", [](HWND box) { return robot::PressKeys(box, "Escape"); });
     EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Confirmation, "Vraiment ?", ui::DialogButtons::YesNo),
               ui::DialogResult::No);
-    escape.get();
+    EXPECT_TRUE(escape.get().answered);
 }
 
 TEST(MessageDialog, WarningHasOk) {
-    auto watcher = WatchForBox("Avertissement", [](HWND box) { PressButton(box, IDOK); });
+    auto watcher = WatchForBox("Avertissement", [](HWND box) { return ClickButton(box, IDOK); });
     EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Warning, "Attention", ui::DialogButtons::Ok), ui::DialogResult::Ok);
     EXPECT_EQ(watcher.get().buttons, std::vector<std::string>{"OK"});
 }

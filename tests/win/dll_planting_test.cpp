@@ -134,7 +134,7 @@ TEST(DllPlanting, AWholeInstallationLoadsNoDllFromTheInstallersFolder) {
         if (page4) {
             EXPECT_NE(robot::FindControl(page4, "L'installation s'est termin\xE9\x65 avec succ\xE8s !", "Static"),
                       nullptr);
-            installer.Click(4, "Terminer");
+            ASSERT_TRUE(installer.Click(4, "Terminer"));
             EXPECT_EQ(installer.WaitForExit(), 0u);
         }
     }

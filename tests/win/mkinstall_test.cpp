@@ -207,4 +207,18 @@ TEST(DefaultInstaller, CarriesTheExampleManifestAndTheDemoPayloads) {
     EXPECT_EQ(win::GetFileVersionText(std::string(PAYLOAD_DIR) + "/uninst_Korvalix.exe"), "1.0.0");
 }
 
+// The stub's application manifest survives packing.
+TEST(DefaultInstaller, AsksForAdministratorAndDeclaresDpiAwareness) {
+    win::Module module(::LoadLibraryExA(INSTALL_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(module);
+    HRSRC resource = ::FindResourceA(module.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+    ASSERT_NE(resource, nullptr);
+    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(module.get(), resource)));
+    const std::string manifest(bytes, ::SizeofResource(module.get(), resource));
+    EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(manifest.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"), std::string::npos);
+}
+
 }  // namespace

@@ -6,9 +6,8 @@
 #include "support/test_support.h"
 #include <windows.h>
 
-#include <atomic>
+#include <future>
 #include <string>
-#include <thread>
 
 #include "General/WorkDir.h"
 #include "SetupFrm/SetupFrm.h"
@@ -18,6 +17,8 @@
 #include "ui/application.h"
 #include "ui/message_dialog.h"
 #include "win/files.h"
+
+using namespace testing_support;
 
 namespace {
 
@@ -40,15 +41,6 @@ protected:
         SetupForm = nullptr;
         setupForm.reset();
     }
-    // Lets the windows handle what is waiting, for a while.
-    void Pump(int milliseconds = 200) {
-        const DWORD end = ::GetTickCount() + static_cast<DWORD>(milliseconds);
-        while (static_cast<int>(end - ::GetTickCount()) > 0) {
-            application.ProcessMessages();
-            ::Sleep(10);
-        }
-    }
-
     ui::Application application;
     ui::FormPtr<TSetupForm> setupForm;
     ui::FormPtr<TForm1> page;
@@ -198,49 +190,41 @@ TEST_F(SetupFormTest, APageRefusesToClose) {
     ui::ScopedDialogCapture capture;
     ::SendMessageA(Form1->Handle(), WM_CLOSE, 0, 0);
     ::SendMessageA(Form1->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    Pump(100);
+    Pump(100ms);
     EXPECT_TRUE(Form1->Visible());
     EXPECT_TRUE(capture.Requests().empty());
     EXPECT_FALSE(application.Terminated());
 }
 
-// The real question box, answered from another thread as a user would.
+// The real question box, answered with a click from another thread, as a
+// person would while the program waits for the answer.
 struct BoxSeen {
     std::string text, yes, no;
-    bool found = false;
+    bool clicked = false;
 };
 
-std::thread AnswerQuestion(BoxSeen& seen, int button) {
-    return std::thread([&seen, button] {
-        for (int i = 0; i < 200 && !seen.found; ++i) {
-            HWND box = ::FindWindowA("#32770", "Confirmation");
-            if (box && ::IsWindowVisible(box)) {
-                char text[512];
-                ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                seen.text = text;
-                ::GetDlgItemTextA(box, IDOK, text, sizeof text);
-                seen.yes = text;
-                ::GetDlgItemTextA(box, IDCANCEL, text, sizeof text);
-                seen.no = text;
-                seen.found = true;
-                ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
-                return;
-            }
-            ::Sleep(50);
-        }
+std::future<BoxSeen> AnswerQuestion(int button) {
+    return WhenWindowShows("Confirmation", [button](HWND box) {
+        BoxSeen seen;
+        if (!box) return seen;
+        char text[512];
+        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        seen.text = text;
+        seen.yes = robot::Text(::GetDlgItem(box, IDOK));
+        seen.no = robot::Text(::GetDlgItem(box, IDCANCEL));
+        seen.clicked = robot::Click(::GetDlgItem(box, button));
+        return seen;
     });
 }
 
 TEST_F(SetupFormTest, RealQuestionBoxAnsweredNonThenOui) {
     SetupForm->Show();
     Pump();
-    BoxSeen first;
-    std::thread robot = AnswerQuestion(first, IDCANCEL);
-    ::PostMessageA(SetupForm->Handle(), WM_CLOSE, 0, 0);
-    Pump(2000);
-    robot.join();
-    ASSERT_TRUE(first.found);
+    auto answer = AnswerQuestion(IDCANCEL);
+    robot::Close(SetupForm->Handle());
+    PumpUntil([&] { return answer.wait_for(0s) == std::future_status::ready; }, 40s);
+    const BoxSeen first = answer.get();
+    ASSERT_TRUE(first.clicked);
     EXPECT_EQ(first.yes, "&Oui");
     EXPECT_EQ(first.no, "&Non");
     // The box shows the carriage return as a line break.
@@ -249,14 +233,13 @@ TEST_F(SetupFormTest, RealQuestionBoxAnsweredNonThenOui) {
     EXPECT_EQ(SetupForm->CurrentPage, 1);
     EXPECT_FALSE(application.Terminated());
     EXPECT_TRUE(Form1->Visible());
+    // "Non" leaves the same page in front, with the keyboard.
+    EXPECT_TRUE(PumpUntil([] { return ::GetActiveWindow() == Form1->Handle(); }));
 
-    BoxSeen second;
-    robot = AnswerQuestion(second, IDOK);
-    ::PostMessageA(SetupForm->Handle(), WM_CLOSE, 0, 0);
-    Pump(2000);
-    robot.join();
-    EXPECT_TRUE(second.found);
-    EXPECT_TRUE(application.Terminated());
+    answer = AnswerQuestion(IDOK);
+    robot::Close(SetupForm->Handle());
+    EXPECT_TRUE(PumpUntil([&] { return application.Terminated(); }, 40s));
+    EXPECT_TRUE(answer.get().clicked);
 }
 
 TEST_F(SetupFormTest, DestructionRemovesTheWorkCopyOfTheManifest) {

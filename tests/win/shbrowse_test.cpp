@@ -4,14 +4,16 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <atomic>
+#include <future>
 #include <string>
-#include <thread>
 
 #include "ShBrowseU/ShBrowseU.h"
 #include "core/background.h"
 #include "ui/application.h"
+#include "support/test_support.h"
 #include "win/files.h"
+
+using namespace testing_support;
 
 namespace {
 
@@ -19,28 +21,23 @@ const char* const kCaption = "Veuillez choisir le répertoire d'installation";
 
 struct DialogSeen {
     bool found = false;
+    bool clicked = false;
     RECT rect{};
     std::string caption;
 };
 
-// Waits for the dialog, notes what it shows, then presses `button`.
-std::thread Press(DialogSeen& seen, int button) {
-    return std::thread([&seen, button] {
-        for (int i = 0; i < 200; ++i) {
-            HWND dialog = ::FindWindowA(nullptr, kCaption);
-            if (dialog && ::IsWindowVisible(dialog)) {
-                ::Sleep(300);  // let the initial selection settle
-                ::GetWindowRect(dialog, &seen.rect);
-                char text[256];
-                ::GetWindowTextA(dialog, text, sizeof text);
-                seen.caption = text;
-                seen.found = true;
-                ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
-                return;
-            }
-            ::Sleep(50);
-        }
+// Waits for the dialog and its initial selection, notes what it shows, then
+// clicks `button`.
+std::future<DialogSeen> Press(int button) {
+    return WhenWindowShows(kCaption, [button](HWND dialog) {
+        DialogSeen seen;
+        if (!dialog) return seen;
+        seen.found = true;
+        robot::WaitUntil([&] { return _stricmp(FolderDialogSelection(dialog).c_str(), "windows") == 0; });
+        ::GetWindowRect(dialog, &seen.rect);
+        seen.caption = robot::Text(dialog);
+        seen.clicked = robot::Click(::GetDlgItem(dialog, button));
+        return seen;
     });
 }
 
@@ -70,12 +67,11 @@ TEST_F(ShBrowseTest, OkReturnsTheInitialFolderFromACentredDialog) {
     browser.Title = "Dossier d'installation de Korvalix32 :";
     browser.InitialFolder = folder;
     browser.Left = 100;  // Top still 0: both are replaced
-    DialogSeen seen;
-    std::thread robot = Press(seen, IDOK);
+    auto person = Press(IDOK);
     const bool chosen = browser.Execute();
-    robot.join();
+    const DialogSeen seen = person.get();
 
-    ASSERT_TRUE(seen.found);
+    ASSERT_TRUE(seen.clicked);
     EXPECT_TRUE(chosen);
     EXPECT_EQ(seen.caption, kCaption);
     EXPECT_EQ(browser.Folder, folder);
@@ -95,11 +91,10 @@ TEST_F(ShBrowseTest, CancelReturnsFalseAndKeepsFolder) {
     browser.Folder = "inchangé";
     browser.Left = 40;
     browser.Top = 30;  // both set: kept
-    DialogSeen seen;
-    std::thread robot = Press(seen, IDCANCEL);
+    auto person = Press(IDCANCEL);
     EXPECT_FALSE(browser.Execute());
-    robot.join();
-    ASSERT_TRUE(seen.found);
+    const DialogSeen seen = person.get();
+    ASSERT_TRUE(seen.clicked);
     EXPECT_EQ(browser.Folder, "inchangé");
     EXPECT_EQ(seen.rect.left, 40);
     EXPECT_EQ(seen.rect.top, 30);
@@ -117,10 +112,9 @@ TEST_F(ShBrowseTest, ValidationDecidesAtEverySelectionChange) {
         seenPath = path;
         return true;
     };
-    DialogSeen seen;
-    std::thread robot = Press(seen, IDOK);
+    auto person = Press(IDOK);
     EXPECT_TRUE(browser.Execute());
-    robot.join();
+    EXPECT_TRUE(person.get().clicked);
     EXPECT_GE(calls, 1);
     EXPECT_EQ(seenPath, folder);
 }

@@ -39,7 +39,7 @@ void ExpectStartUpErrorThenExit(ChildProcess& installer) {
     ASSERT_EQ(buttons.size(), 1u);
     EXPECT_EQ(robot::Text(buttons[0]), "Annuler");
     EXPECT_EQ(robot::TopLevelWindows(installer.Id()).size(), 1u) << "no wizard window may show";
-    robot::Click(buttons[0]);
+    ASSERT_TRUE(robot::Click(buttons[0]));
     EXPECT_NE(installer.WaitForExit(), STILL_ACTIVE);
 }
 

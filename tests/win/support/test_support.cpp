@@ -1,10 +1,13 @@
 #include "test_support.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
+#include "ui/application.h"
 #include "win/files.h"
 
 namespace testing_support {
@@ -135,6 +138,51 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className) {
 void DropQuitMessages() {
     MSG quit;
     while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+std::string FolderDialogSelection(HWND dialog) {
+    HWND tree = robot::FindControlOfClass(dialog, "SysTreeView32");
+    const auto item =
+        tree ? reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) : nullptr;
+    if (!item) return {};
+    char text[MAX_PATH] = "";
+    TVITEMA request{};
+    request.mask = TVIF_TEXT;
+    request.hItem = item;
+    request.pszText = text;
+    request.cchTextMax = sizeof text;
+    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&request));
+    return text;
+}
+
+namespace {
+
+void HandleMessages() {
+    if (ui::Application* application = ui::Application::Current()) {
+        application->ProcessMessages();
+        return;
+    }
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+void Pump(std::chrono::milliseconds duration) {
+    PumpUntil([] { return false; }, duration);
+}
+
+bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        HandleMessages();
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
 

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -62,5 +64,33 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className);
 // Removes a quit request left by an earlier case that ended its program, so
 // that the next case's message loop does not stop at once.
 void DropQuitMessages();
+
+// The text of the folder selected in the tree of a folder dialog of this
+// process (the dialog selects its initial folder a moment after it shows);
+// empty while nothing is selected.
+std::string FolderDialogSelection(HWND dialog);
+
+// Handles this thread's window messages for a while, as the program's message
+// loop would (dialog keys included, through the application object when
+// there is one).
+void Pump(std::chrono::milliseconds duration = 200ms);
+// Handles them until `condition` holds; false when it did not within
+// `timeout`.
+bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
+
+// A person acting on a window of this process from outside, while the test's
+// own thread is held in a modal loop (a message box, a dialog): on a thread of
+// its own, waits for a visible top-level window with that caption, once it is
+// in front, and gives back what `act` makes of it (`act` gets null when no
+// such window came).
+template <typename Act>
+auto WhenWindowShows(const std::string& caption, Act act) -> std::future<decltype(act(HWND{}))> {
+    return std::async(std::launch::async, [caption, act] {
+        HWND window = robot::WaitForCaption(::GetCurrentProcessId(), caption, 30s);
+        // A box is dressed (captions, place) as it is activated.
+        if (window) robot::WaitUntil([&] { return ::GetForegroundWindow() == window; }, 5s);
+        return act(window);
+    });
+}
 
 }  // namespace testing_support

@@ -71,8 +71,9 @@ HWND Installer::ControlAt(int page, int left, int top) const {
     return nullptr;
 }
 
-void Installer::Click(int page, const std::string& text) const {
-    if (HWND button = Control(page, text)) robot::Click(button);
+bool Installer::Click(int page, const std::string& text) const {
+    HWND button = Control(page, text);
+    return button && robot::Click(button);
 }
 
 HWND Installer::Edit() const {
@@ -80,20 +81,17 @@ HWND Installer::Edit() const {
     return window ? robot::FindControlOfClass(window, "Edit") : nullptr;
 }
 
-void Installer::SetChecked(const std::string& checkBox, bool checked) const {
+bool Installer::SetChecked(const std::string& checkBox, bool checked) const {
     HWND box = Control(2, checkBox);
-    if (box && robot::IsChecked(box) != checked) {
-        robot::Click(box);
-        robot::WaitUntil([&] { return robot::IsChecked(box) == checked; });
-    }
+    if (!box) return false;
+    if (robot::IsChecked(box) == checked) return true;
+    return robot::Click(box) && robot::WaitUntil([&] { return robot::IsChecked(box) == checked; });
 }
 
 HWND Installer::InstallWithDefaults() const {
-    Click(1, "Suivant");
-    if (!Page(2)) return nullptr;
-    Click(2, "Suivant");
-    if (!Page(3)) return nullptr;
-    Click(3, "Suivant");
+    if (!Click(1, "Suivant") || !Page(2)) return nullptr;
+    if (!Click(2, "Suivant") || !Page(3)) return nullptr;
+    if (!Click(3, "Suivant")) return nullptr;
     HWND page4 = Page(4);
     HWND terminer = page4 ? robot::FindControl(page4, "Terminer", "Button") : nullptr;
     if (!terminer || !robot::WaitUntil([&] { return robot::IsEnabled(terminer); }, std::chrono::seconds(120)))

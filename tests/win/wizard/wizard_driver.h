@@ -39,11 +39,14 @@ public:
     HWND Control(int page, const std::string& text, const std::string& className = "Button") const;
     HWND ControlAt(int page, int left, int top) const;
 
-    // Clicks the button of that text on the page.
-    void Click(int page, const std::string& text) const;
+    // Clicks the button of that text on the page with the mouse; false
+    // when the page or the button is not there.
+    [[nodiscard]] bool Click(int page, const std::string& text) const;
     HWND Edit() const;  // page 2's edit box
     std::string Destination() const { return robot::Text(Edit()); }
-    void SetChecked(const std::string& checkBox, bool checked) const;
+    // Clicks page 2's check box of that text until it shows `checked`;
+    // false when it is missing or does not change.
+    [[nodiscard]] bool SetChecked(const std::string& checkBox, bool checked) const;
 
     // Goes through pages 1 to 3 with the default choices, waits for the run
     // to end and returns page 4, or nothing when a page did not come.

@@ -29,14 +29,14 @@ protected:
         win::DeleteFileIfPresent(wizard::WorkCopy());
         wizard::Installer installer;
         ASSERT_TRUE(installer.Started());
-        installer.Click(1, "Suivant");
+        ASSERT_TRUE(installer.Click(1, "Suivant"));
         ASSERT_NE(installer.Page(2), nullptr);
         EXPECT_EQ(installer.Destination(), wizard::kDefaultDestination);
-        installer.SetChecked("Ajouter un groupe de programme dans le menu démarrer", startMenu);
-        installer.SetChecked("Ajouter un raccourci sur le bureau", desktop);
-        installer.Click(2, "Suivant");
+        ASSERT_TRUE(installer.SetChecked("Ajouter un groupe de programme dans le menu démarrer", startMenu));
+        ASSERT_TRUE(installer.SetChecked("Ajouter un raccourci sur le bureau", desktop));
+        ASSERT_TRUE(installer.Click(2, "Suivant"));
         ASSERT_NE(installer.Page(3), nullptr);
-        installer.Click(3, "Suivant");
+        ASSERT_TRUE(installer.Click(3, "Suivant"));
         HWND page4 = installer.Page(4);
         ASSERT_NE(page4, nullptr);
 
@@ -50,7 +50,7 @@ protected:
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(::SendMessageA(bar, PBM_GETPOS, 0, 0), 100);
 
-        robot::Click(terminer);
+        ASSERT_TRUE(robot::Click(terminer));
         EXPECT_EQ(installer.WaitForExit(), 0u);
         EXPECT_FALSE(win::FileExists(wizard::WorkCopy()));
     }
