@@ -16,6 +16,8 @@
 #include "ui/form.h"
 #include "ui/message_dialog.h"
 
+using namespace testing_support;
+
 namespace {
 
 // A small page with every kind of control and a record of its events.
@@ -57,38 +59,20 @@ protected:
         testing_support::DropQuitMessages();
         form = ui::CreateForm<TestForm>(log);
     }
-    void Pump(int milliseconds = 200) {
-        const DWORD end = ::GetTickCount() + static_cast<DWORD>(milliseconds);
-        while (static_cast<int>(end - ::GetTickCount()) > 0) {
-            application.ProcessMessages();
-            ::Sleep(10);
-        }
-    }
     // Makes the form the active window, as a click would; activation goes
     // through the X server under Wine, so wait for it.
     void Activate() {
-        for (int i = 0; i < 30 && ::GetActiveWindow() != form->Handle(); ++i) {
-            ::SetForegroundWindow(form->Handle());
-            Pump(100);
-        }
-        ASSERT_EQ(::GetActiveWindow(), form->Handle());
+        ::SetForegroundWindow(form->Handle());
+        ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == form->Handle(); }));
     }
-    // A key as the keyboard would deliver it to the focused control, through
-    // the application's message loop.
-    void Press(WORD key) {
-        StayActive();
-        HWND target = ::GetFocus();
-        ::PostMessageA(target, WM_KEYDOWN, key, 1);
-        ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-        Pump(100);
-        StayActive();
+    // Real keys into the X server, then this thread's messages until
+    // `handled` shows their effect.  Nothing re-activates the form between
+    // keys: a form that lost the activation fails the press.
+    void Press(const char* keys, const std::function<bool()>& handled) {
+        ASSERT_TRUE(robot::PressKeys(form->Handle(), keys)) << keys;
+        EXPECT_TRUE(PumpUntil(handled)) << keys;
     }
-    // Without a window manager, a late focus event of the X server can take
-    // the activation away between two keys; take it back as a click would
-    // (the form gives the focus back to the control that had it).
-    void StayActive() {
-        if (form->Visible() && ::GetActiveWindow() != form->Handle()) Activate();
-    }
+    bool Logged(const std::vector<std::string>& expected) const { return log == expected; }
 
     ui::Application application;
     std::vector<std::string> log;
@@ -113,29 +97,27 @@ TEST_F(FormTest, EnterPressesTheDefaultButtonEscapeTheCancelButton) {
     form->Show();
     Activate();
     ASSERT_EQ(::GetFocus(), form->Path.Handle()) << "the first tab stop gets the focus";
-    Press(VK_RETURN);
-    Press(VK_ESCAPE);
-    EXPECT_EQ(log, (std::vector<std::string>{"create", "show", "Suivant", "Annuler"}));
+    Press("Return Escape", [&] { return Logged({"create", "show", "Suivant", "Annuler"}); });
 
     // Enter on another push button presses that one.
     form->Back.SetFocus();
-    Press(VK_RETURN);
-    EXPECT_EQ(log.back(), "Précédent");
+    Press("Return", [&] { return log.back() == "Précédent"; });
 
-    // A button disabled while it has the focus hands the focus on.
+    // A button disabled while it has the focus hands the focus on, and is
+    // not pressed: Escape does nothing, the Enter after it reaches "Suivant".
     form->Cancel.SetFocus();
     form->Cancel.SetEnabled(false);
     EXPECT_EQ(::GetFocus(), form->Path.Handle());
-    Press(VK_ESCAPE);
-    EXPECT_EQ(log.back(), "Précédent") << "a disabled cancel button is not pressed";
+    log.clear();
+    Press("Escape Return", [&] { return !log.empty(); });
+    EXPECT_EQ(log, std::vector<std::string>{"Suivant"}) << "a disabled cancel button is not pressed";
     form->Cancel.SetEnabled(true);
 
-    // A disabled default button is not pressed.
-    form->Path.SetFocus();
+    // A disabled default button is not pressed either.
     form->Forward.SetEnabled(false);
     log.clear();
-    Press(VK_RETURN);
-    EXPECT_TRUE(log.empty());
+    Press("Return Escape", [&] { return !log.empty(); });
+    EXPECT_EQ(log, std::vector<std::string>{"Annuler"});
 }
 
 TEST_F(FormTest, TabFollowsCreationOrderAndFocusComesBack) {
@@ -143,7 +125,7 @@ TEST_F(FormTest, TabFollowsCreationOrderAndFocusComesBack) {
     Activate();
     std::vector<HWND> order{::GetFocus()};
     for (int i = 0; i < 5; ++i) {
-        Press(VK_TAB);
+        Press("Tab", [&] { return ::GetFocus() != order.back(); });
         order.push_back(::GetFocus());
     }
     EXPECT_EQ(order, (std::vector<HWND>{form->Path.Handle(), form->Check.Handle(), form->Forward.Handle(),
@@ -198,12 +180,13 @@ TEST_F(FormTest, PictureTakesItsBitmapsSize) {
     EXPECT_EQ(rect.right - rect.left, 28);
     EXPECT_EQ(rect.bottom - rect.top, 30);
     form->Show();
-    Pump(100);  // draws without failing
+    Pump(100ms);  // draws without failing
 }
 
 TEST_F(FormTest, TimerTicksThroughTheMessageLoop) {
     form->Ticker.SetEnabled(true);
-    Pump(400);
+    ASSERT_TRUE(PumpUntil([&] { return !log.empty() && log.back() == "tick"; }));
+    Pump(200ms);  // four more intervals: a timer still running would tick again
     EXPECT_EQ(std::count(log.begin(), log.end(), "tick"), 1);
     EXPECT_FALSE(form->Ticker.Enabled());
 }

@@ -50,10 +50,10 @@ void ExpectMainWindowThenClose(ChildProcess& installer, const std::string& workF
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(robot::Text(main), kCaption);
     EXPECT_TRUE(win::FileExists(workFolder + "SETUP.LST")) << "the work copy serves the whole run";
-    ::PostMessageA(main, WM_CLOSE, 0, 0);
+    robot::Close(main);
     HWND question = robot::WaitForCaption(installer.Id(), "Confirmation");
     ASSERT_NE(question, nullptr) << "closing the background asks first";
-    ::PostMessageA(question, WM_COMMAND, IDOK, 0);  // "&Oui"
+    ASSERT_TRUE(robot::Click(robot::FindControl(question, "&Oui", "Button")));
     EXPECT_EQ(installer.WaitForExit(), 0u);
     EXPECT_FALSE(HoldsWorkCopy(workFolder));
 }
