@@ -10,13 +10,16 @@ TEST(Gradient, ScreenOf768Rows) {
     const auto blues = core::GradientBlues(768);
     ASSERT_EQ(blues.size(), 385u);  // i = 0, 2, ..., 768
     ASSERT_EQ(levels.size(), blues.size());
-    EXPECT_FLOAT_EQ(levels[1] - levels[0], -0.6640625f);
+    // The step is -510 / 768 = -0.6640625.  The levels are compared within
+    // a millionth of a unit: their rounded blues are what the screen shows.
+    constexpr float kTolerance = 1e-6f;
+    EXPECT_NEAR(levels[1] - levels[0], -0.6640625f, kTolerance);
     EXPECT_EQ(blues[0], 255);
-    EXPECT_EQ(levels[1], 254.3359375f);
+    EXPECT_NEAR(levels[1], 254.3359375f, kTolerance);
     EXPECT_EQ(blues[1], 254);
-    EXPECT_EQ(levels[64], 212.5f);  // i = 128
-    EXPECT_EQ(blues[64], 212);      // half rounds to the even neighbour
-    EXPECT_EQ(levels[192], 127.5f);  // i = 384
+    EXPECT_NEAR(levels[64], 212.5f, kTolerance);  // i = 128
+    EXPECT_EQ(blues[64], 212);                    // half rounds to the even neighbour
+    EXPECT_NEAR(levels[192], 127.5f, kTolerance);  // i = 384
     EXPECT_EQ(blues[192], 128);
     EXPECT_EQ(blues[384], 0);       // i = 768
 }

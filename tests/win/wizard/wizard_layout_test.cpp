@@ -17,7 +17,12 @@ struct Expected {
     int left, top, width, height;  // width and height 0: sized to the text
 };
 
-// Group box contents are placed from the group box's corner.
+// The pages' layout tables, as a person sees each page: every control with
+// its text, and its left, top, width and height in 96-dpi pixels; contents of
+// a group box are placed from the group box's corner (x, y here).  A control
+// that sizes itself to its text has width and height 0.  The tables fix the
+// layout; the test compares the live windows against them, control by
+// control, in the order Tab walks the page.
 std::vector<Expected> Page1() {
     const int x = 12, y = 8;
     return {
