@@ -102,6 +102,14 @@ TEST(StartUpAsAUser, ManifestWithoutNameGivesTheErrorBoxAndLeavesNoWorkCopy) {
     EXPECT_TRUE(ListFolder(temp.Path()).empty());
 }
 
+// The stub that mkinstall packs carries no manifest at all.
+TEST(StartUpAsAUser, NoEmbeddedManifestGivesTheErrorBoxAndLeavesNoWorkCopy) {
+    ScratchFolder temp("tmp");
+    ChildProcess installer(INSTALL_STUB, {"TMP=" + temp.Path()});
+    ExpectStartUpErrorThenExit(installer);
+    EXPECT_TRUE(ListFolder(temp.Path()).empty());
+}
+
 TEST(StartUpAsAUser, ManifestWithoutFileCountGivesTheErrorBox) {
     ScratchFolder temp("tmp");
     ChildProcess installer(Installer("installer_no_file_count"), {"TMP=" + temp.Path()});
