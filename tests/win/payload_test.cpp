@@ -4,16 +4,20 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Variable/Variable.h"
 #include "core/errors.h"
 #include "core/inflate.h"
 #include "ui/message_dialog.h"
+#include "robot.h"
+#include "win/background_sink.h"
 #include "win/files.h"
 #include "win/handle.h"
 #include "win/resources.h"
@@ -273,6 +277,77 @@ TEST_F(Payload, MissingWorkCopyIsAnError) {
     EXPECT_THROW(Decompress(10, 0), core::Error);
     EXPECT_TRUE(boxes_.Requests().empty());
     EXPECT_TRUE(FilesIn(destDir_).empty());
+}
+
+// The writer thread behind the inflation.  A target that records what
+// reaches it, and that can hold its first write until released and then
+// fail.
+class RecordingTarget final : public core::InflateSink {
+public:
+    bool Write(std::span<const uint8_t> bytes) override {
+        if (holdFirst_ && calls_++ == 0) {
+            ::WaitForSingleObject(release_.get(), INFINITE);
+            return false;
+        }
+        written.insert(written.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+    void HoldFirstWriteThenFail() { holdFirst_ = true; }
+    void Release() { ::SetEvent(release_.get()); }
+
+    std::vector<uint8_t> written;
+
+private:
+    bool holdFirst_ = false;
+    int calls_ = 0;
+    win::KernelHandle release_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
+
+TEST(BackgroundSink, WritesEveryChunkInOrderThenFlushesWhileTheCallerWaitsResponsive) {
+    RecordingTarget target;
+    int flushes = 0, waits = 0;
+    std::vector<uint8_t> expected;
+    {
+        win::BackgroundSink sink(target, [&] {
+            ++flushes;
+            ::Sleep(200);  // a slow disk: the caller keeps handling its windows meanwhile
+            return true;
+        });
+        std::mt19937 random(7);
+        for (int chunk = 0; chunk < 200; ++chunk) {
+            std::vector<uint8_t> bytes(1 + random() % core::kInflateChunk, static_cast<uint8_t>(chunk));
+            expected.insert(expected.end(), bytes.begin(), bytes.end());
+            ASSERT_TRUE(sink.Write(bytes));
+        }
+        EXPECT_TRUE(sink.Finish([&] { ++waits; }));
+    }
+    EXPECT_TRUE(target.written == expected) << target.written.size() << " bytes written of " << expected.size();
+    EXPECT_EQ(flushes, 1);
+    EXPECT_GE(waits, 1);
+}
+
+// The writer fails while the inflation waits for a free buffer: the wait
+// ends with the failure, after exactly the ring's worth of chunks, and
+// nothing is flushed.
+TEST(BackgroundSink, AWriterThatFailsReleasesTheWaitingInflation) {
+    RecordingTarget target;
+    target.HoldFirstWriteThenFail();
+    bool flushed = false;
+    win::BackgroundSink sink(target, [&] { return flushed = true; });
+    std::atomic<size_t> accepted = 0;
+    std::thread releaser([&] {
+        // Once the ring is full, the next Write waits for the failing writer.
+        robot::WaitUntil([&] { return accepted == win::BackgroundSink::kSlots; });
+        target.Release();
+    });
+    const std::vector<uint8_t> chunk(core::kInflateChunk, 'x');
+    while (accepted < 2 * win::BackgroundSink::kSlots && sink.Write(chunk)) ++accepted;
+    releaser.join();
+    EXPECT_EQ(accepted, win::BackgroundSink::kSlots) << "the ring bounds what is in flight";
+    EXPECT_FALSE(sink.Write(chunk)) << "a failed writer fails every later chunk";
+    EXPECT_FALSE(sink.Finish());
+    EXPECT_FALSE(flushed);
+    EXPECT_TRUE(target.written.empty());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "core/inflate.h"
 #include "core/version.h"
 #include "ui/message_dialog.h"
+#include "win/background_sink.h"
 #include "win/file_io.h"
 #include "win/files.h"
 #include "win/resources.h"
@@ -69,12 +70,15 @@ bool DecompressPayload(const std::string& workDir, const std::string& destDir, c
             return Fail(CopyFailureText(fileName));
         }
         win::FileSource input(source);
-        win::FileSink output(target);
+        win::FileSink file(target);
+        // Writing and flushing go on beside the inflation, off this thread.
+        win::BackgroundSink output(file, [&file] { return file.Flush(); });
         core::InflateOptions options;
         options.onChunk = onChunk;
         status = core::InflateExactly(input, output, static_cast<uint64_t>(byteCount), options);
-        // Only a file that is on the disk may take the old one's place.
-        if (status == core::InflateStatus::Ok && !output.Flush()) status = core::InflateStatus::WriteFailed;
+        // Only a file that is whole and on the disk may take the old one's
+        // place.  After a failed inflation the writer just stops.
+        if (status == core::InflateStatus::Ok && !output.Finish(onChunk)) status = core::InflateStatus::WriteFailed;
     }
     if (status != core::InflateStatus::Ok) {
         win::DeleteFileIfPresent(temporary);

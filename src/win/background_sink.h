@@ -1,0 +1,66 @@
+#pragma once
+// Writing on a thread of its own, so that inflating and writing overlap and
+// no write or flush ever holds the thread that handles the windows.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "core/inflate.h"
+#include "win/handle.h"
+
+namespace win {
+
+// A sink that hands each chunk to a writer thread, which passes it on to
+// `target` in order.  The chunks wait in a bounded ring of buffers, so no
+// more than kSlots chunks (about 2 MiB) are ever in flight, whatever the
+// size of the file.  A failed write is reported by the next Write or by
+// Finish, and stops the writing: the rest is dropped.
+class BackgroundSink final : public core::InflateSink {
+public:
+    static constexpr size_t kSlots = 32;
+
+    // `target` and `flush` are used on the writer thread only, until Finish
+    // returns or the sink is destroyed.
+    BackgroundSink(core::InflateSink& target, std::function<bool()> flush);
+    ~BackgroundSink() override;  // stops the writer and drops what it has not written
+    BackgroundSink(const BackgroundSink&) = delete;
+    BackgroundSink& operator=(const BackgroundSink&) = delete;
+
+    // Copies the chunk (at most core::kInflateChunk bytes) into a free buffer,
+    // waiting for one while the ring is full; false once a write has failed.
+    bool Write(std::span<const uint8_t> bytes) override;
+
+    // Waits until every chunk is written and `flush` has put them on the
+    // disk, calling `whileWaiting` every few milliseconds meanwhile so that
+    // the caller's windows stay responsive.  False when a write or the flush
+    // failed.
+    bool Finish(const std::function<void()>& whileWaiting = {});
+
+private:
+    static DWORD WINAPI ThreadMain(void* self);
+    void WriteAll();
+    void Stop();
+
+    core::InflateSink& target_;
+    std::function<bool()> flush_;
+
+    struct Slot {
+        std::vector<uint8_t> bytes;
+        size_t size = 0;
+    };
+    std::vector<Slot> slots_;
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE filled_ = CONDITION_VARIABLE_INIT;  // a chunk waits, or the writer should stop
+    CONDITION_VARIABLE freed_ = CONDITION_VARIABLE_INIT;   // a buffer is free, or writing failed
+    size_t first_ = 0;   // the oldest chunk waiting
+    size_t waiting_ = 0; // chunks waiting
+    bool failed_ = false;
+    bool finishing_ = false;  // no more chunks come: write the rest, flush, end
+    bool stopping_ = false;   // end at once
+    bool flushed_ = false;
+    KernelHandle thread_;
+};
+
+}  // namespace win
