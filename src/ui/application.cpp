@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "core/errors.h"
 #include "ui/message_dialog.h"
@@ -29,7 +28,8 @@ std::string ErrorBoxText(const std::string& message) {
 
 Application::Application() {
     current = this;
-    comInitialised_ = SUCCEEDED(::CoInitialize(nullptr));
+    // COM waits for the first shortcut or folder dialog (win::UseCom): page 1
+    // needs none of it.
     // comctl32 is no KnownDLL: imported, it would be looked for beside the
     // program before the start-up restricts the DLL search, and as it starts
     // it loads uxtheme the same way.  Loaded here, both come from the system.
@@ -48,10 +48,7 @@ Application::Application() {
     title_ = ApplicationTitle(std::string(path, length < sizeof path ? length : 0));
 }
 
-Application::~Application() {
-    if (comInitialised_) ::CoUninitialize();
-    current = nullptr;
-}
+Application::~Application() { current = nullptr; }
 
 Application* Application::Current() { return current; }
 

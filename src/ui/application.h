@@ -1,5 +1,5 @@
 #pragma once
-// The application object: COM for the main thread, the message loop, the
+// The application object: the common controls, the message loop, the
 // terminate request and the general error handler.  There is one per process.
 
 #include <exception>
@@ -13,7 +13,7 @@ class Form;
 
 class Application {
 public:
-    Application();  // initialises COM (single-threaded apartment) and the common controls
+    Application();  // loads and initialises the common controls
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -50,7 +50,6 @@ private:
     bool terminated_ = false;
     win::Module imageBlending_;   // msimg32, a dependency of some common-controls builds
     win::Module commonControls_;  // holds the classes of the controls
-    bool comInitialised_ = false;
     Form* mainForm_ = nullptr;
 };
 

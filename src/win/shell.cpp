@@ -46,7 +46,19 @@ std::wstring AnsiToWide(const std::string& text) {
     return wide;
 }
 
+void UseCom() {
+    struct Apartment {
+        Apartment() : initialised(SUCCEEDED(::CoInitialize(nullptr))) {}
+        ~Apartment() {
+            if (initialised) ::CoUninitialize();
+        }
+        bool initialised;
+    };
+    thread_local Apartment apartment;
+}
+
 ShellLink::ShellLink() {
+    UseCom();
     Check(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                              reinterpret_cast<void**>(link_.put())));
     Check(link_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file_.put())));

@@ -13,6 +13,11 @@
 
 namespace win {
 
+// Initialises COM for the calling thread (a single-threaded apartment) the
+// first time it needs it, rather than at start-up, where it would delay the
+// first page; it is released when the thread ends.
+void UseCom();
+
 // A COM call that failed where the program cannot go on; carries the
 // system's text for the result code.
 class ComError : public core::Error {

@@ -4,6 +4,7 @@
 
 #include "core/background.h"
 #include "ui/application.h"
+#include "win/shell.h"
 
 bool TShBrowse::Execute() {
     BROWSEINFOA info{};
@@ -16,9 +17,8 @@ bool TShBrowse::Execute() {
     info.lParam = reinterpret_cast<LPARAM>(this);
     info.iImage = 0;
 
-    // The dialog needs COM on this thread; start-up has normally done it
-    // already, and a failure here does not stop the dialog.
-    ::CoInitialize(nullptr);
+    // The dialog needs COM on this thread; a failure does not stop it.
+    win::UseCom();
     LPITEMIDLIST chosen = ::SHBrowseForFolderA(&info);
     if (!chosen) return false;
     ImageIndex = info.iImage;
