@@ -75,6 +75,17 @@ int32_t IniValueToInt(std::string_view text, int32_t fallback) {
     return StrToIntDef(text, fallback);
 }
 
+std::string HexText(uint32_t value, int width, bool capitals) {
+    const char* const digits = capitals ? "0123456789ABCDEF" : "0123456789abcdef";
+    std::string text;
+    do {
+        text.insert(text.begin(), digits[value % 16]);
+        value /= 16;
+    } while (value != 0);
+    if (static_cast<int>(text.size()) < width) text.insert(0, static_cast<size_t>(width) - text.size(), '0');
+    return text;
+}
+
 int32_t CheckedAdd(int32_t a, int32_t b) {
     int32_t result;
     if (__builtin_add_overflow(a, b, &result)) throw OverflowError();

@@ -23,6 +23,11 @@ int32_t StrToIntDef(std::string_view text, int32_t fallback);
 // or "0X" is hexadecimal, anything else goes through StrToIntDef.
 int32_t IniValueToInt(std::string_view text, int32_t fallback);
 
+// A number in hexadecimal digits, at least `width` of them (zeros before),
+// in capitals or not.  For texts that would otherwise need printf, which
+// would bring a whole formatting engine into the programs.
+std::string HexText(uint32_t value, int width = 1, bool capitals = true);
+
 // 32-bit signed arithmetic with overflow checking; throws OverflowError.
 int32_t CheckedAdd(int32_t a, int32_t b);
 int32_t CheckedMultiply(int32_t a, int32_t b);

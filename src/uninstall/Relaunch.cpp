@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <string>
 
+#include "core/text.h"
 #include "win/files.h"
 #include "win/handle.h"
 
@@ -18,10 +19,8 @@ std::string CopyToTemporaryFolder(const std::string& self) {
     const std::string folder = win::TempFolder();
     if (folder.empty()) return {};
     for (unsigned attempt = 0; attempt < 20; ++attempt) {
-        char name[64];
-        std::snprintf(name, sizeof name, "~desinst%lx_%u.exe", static_cast<unsigned long>(::GetCurrentProcessId()),
-                      attempt);
-        const std::string copy = folder + name;
+        const std::string copy = folder + "~desinst" + core::HexText(::GetCurrentProcessId(), 1, false) + "_" +
+                                 std::to_string(attempt) + ".exe";
         if (::CopyFileA(self.c_str(), copy.c_str(), TRUE)) return copy;
     }
     return {};

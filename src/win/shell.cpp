@@ -1,6 +1,6 @@
 #include "win/shell.h"
 
-#include <cstdio>
+#include "core/text.h"
 
 namespace win {
 
@@ -16,9 +16,7 @@ std::string SystemText(HRESULT result) {
     // The system ends its texts with a line break the message box does not want.
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     if (!text.empty()) return text;
-    char fallback[32];
-    std::snprintf(fallback, sizeof fallback, "Erreur OLE %08lX", static_cast<unsigned long>(result));
-    return fallback;
+    return "Erreur OLE " + core::HexText(static_cast<uint32_t>(result), 8);
 }
 
 void Check(HRESULT result) {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "win/system_library.h"
@@ -33,10 +33,8 @@ std::string GetFileVersionText(const std::string& path) {
         fixedSize < sizeof(VS_FIXEDFILEINFO))
         return {};
 
-    char text[32];
-    std::snprintf(text, sizeof text, "%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                  HIWORD(fixed->dwFileVersionLS));
-    return text;
+    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) +
+           "." + std::to_string(HIWORD(fixed->dwFileVersionLS));
 }
 
 }  // namespace win

@@ -82,4 +82,12 @@ TEST(EqualsIgnoreCase, OnlyAsciiLettersFold) {
 }
 
 }  // namespace
+TEST(HexText, DigitsPaddedToTheWidthInEitherCase) {
+    EXPECT_EQ(core::HexText(0x80004005u, 8), "80004005");  // an OLE error code
+    EXPECT_EQ(core::HexText(0x2Au, 8), "0000002A");
+    EXPECT_EQ(core::HexText(0u), "0");
+    EXPECT_EQ(core::HexText(0xFFFFFFFFu), "FFFFFFFF");
+    EXPECT_EQ(core::HexText(0xBEEFu, 1, false), "beef");  // as a process id in a file name
+}
+
 }  // namespace core
