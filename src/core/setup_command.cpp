@@ -117,10 +117,11 @@ private:
 
     void SetFolder(std::string_view name, std::string_view folder) {
         const std::string problem = FolderProblem(name, folder);
-        if (problem.empty())
-            result_.options.installDir = std::string(folder);
-        else
-            Fail(problem);
+        if (!problem.empty()) return Fail(problem);
+        // The folder routines split paths at "\" only.
+        std::string& installDir = result_.options.installDir;
+        installDir = std::string(folder);
+        std::replace(installDir.begin(), installDir.end(), '/', '\\');
     }
 
     void Switch(const std::string& word) {
@@ -128,16 +129,16 @@ private:
         if (word.empty() || !IsSwitchStart(word[0]))
             return Fail("Argument inattendu : " + Quoted(word) + ". Les options commencent par / ou -.");
         const size_t equals = word.find('=');
-        const std::string_view name = std::string_view(word).substr(1, equals == std::string::npos ? equals : equals - 1);
-        const std::optional<std::string_view> value =
-            equals == std::string::npos ? std::nullopt : std::optional(std::string_view(word).substr(equals + 1));
+        const bool hasValue = equals != std::string::npos;
+        const std::string_view name = std::string_view(word).substr(1, hasValue ? equals - 1 : equals);
+        const std::string_view value = hasValue ? std::string_view(word).substr(equals + 1) : std::string_view();
 
         auto is = [&](std::string_view expected) { return EqualsIgnoreCase(name, expected); };
-        if (is("DIR") || is("D")) return SetFolder(is("D") ? "/D" : "/DIR", value.value_or(""));
+        if (is("DIR") || is("D")) return SetFolder(is("D") ? "/D" : "/DIR", value);
         if (is("LOG")) {
-            const std::string problem = LogProblem(value.value_or(""));
+            const std::string problem = LogProblem(value);
             if (!problem.empty()) return Fail(problem);
-            options.logPath = std::string(*value);
+            options.logPath = std::string(value);
             return;
         }
 
@@ -156,7 +157,7 @@ private:
         else
             return Fail("Option inconnue : " + Quoted(word) + ".");
 
-        if (value) return Fail("L'option " + Quoted(std::string_view(word).substr(0, equals)) + " ne prend pas de valeur.");
+        if (hasValue) return Fail("L'option " + Quoted(std::string_view(word).substr(0, equals)) + " ne prend pas de valeur.");
         if (flag) *flag = true;
         // The quietest mode asked for wins.
         options.mode = std::max(options.mode, mode);

@@ -27,7 +27,7 @@ enum class SetupMode {
 
 struct SetupOptions {
     SetupMode mode = SetupMode::Wizard;
-    std::string installDir;       // /DIR or /D, as typed; empty: the default destination
+    std::string installDir;       // /DIR or /D, with "\" for "/"; empty: the default destination
     bool noStartMenu = false;     // /NOSTARTMENU
     bool desktop = false;         // /DESKTOP
     std::string logPath;          // /LOG, as typed; empty: no journal

@@ -53,7 +53,7 @@ TEST(SetupCommandLine, FoldersWithBlanksAndAccents) {
     EXPECT_EQ(Sound("/S \"/DIR=" + folder + "\"").installDir, folder) << "the whole word quoted";
     EXPECT_EQ(Sound("/DIR=\"" + folder + "\\\"").installDir, folder + "\\") << "no escape before the quote";
     EXPECT_EQ(Sound("/DIR=\\\\serveur\\partage\\Korvalix").installDir, "\\\\serveur\\partage\\Korvalix");
-    EXPECT_EQ(Sound("/DIR=C:/Korvalix").installDir, "C:/Korvalix");
+    EXPECT_EQ(Sound("/DIR=C:/Korvalix/2.1").installDir, "C:\\Korvalix\\2.1");
 
     // /D takes the rest of the line, blanks and quotes-free, after the others.
     const SetupOptions last = Sound("-S /NOSTARTMENU /D=" + folder + "  ");
@@ -61,7 +61,7 @@ TEST(SetupCommandLine, FoldersWithBlanksAndAccents) {
     EXPECT_EQ(last.mode, SetupMode::VerySilent);
     EXPECT_TRUE(last.noStartMenu);
     EXPECT_EQ(Sound("/d=\"" + folder + "\"").installDir, folder);
-    EXPECT_EQ(Sound("/D=C:\\a /DESKTOP").installDir, "C:\\a /DESKTOP") << "nothing after /D is a switch";
+    EXPECT_EQ(Sound("/D=C:\\a /DESKTOP").installDir, "C:\\a \\DESKTOP") << "nothing after /D is a switch";
 
     // The last folder given wins; the quietest mode wins.
     EXPECT_EQ(Sound("/DIR=C:\\a /DIR=C:\\b").installDir, "C:\\b");
