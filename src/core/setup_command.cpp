@@ -61,6 +61,20 @@ bool IsAbsolute(std::string_view path) {
     return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);
 }
 
+// A name "." or "..", or one that ends with a blank or a dot: Windows would
+// not keep it as written, and the uninstaller refuses such paths.
+bool HasUnstableName(std::string_view path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = start;
+        while (end < path.size() && !IsSeparator(path[end])) ++end;
+        const std::string_view name = path.substr(start, end - start);
+        if (!name.empty() && (name.back() == ' ' || name.back() == '.')) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 // Why the folder of /DIR or /D cannot be the destination; empty when it can.
 std::string FolderProblem(std::string_view name, std::string_view folder) {
     const std::string option(name);
@@ -72,6 +86,10 @@ std::string FolderProblem(std::string_view name, std::string_view folder) {
         return "Le dossier " + Quoted(folder) + " de l'option " + option +
                " n'est pas un chemin complet : il doit commencer par une lettre de lecteur, comme C:\\, "
                "ou par \\\\serveur\\partage.";
+    if (HasUnstableName(folder))
+        return "Le dossier " + Quoted(folder) + " de l'option " + option +
+               " contient un nom « . » ou « .. », ou un nom qui finit par une espace ou un point, que Windows "
+               "ne garderait pas tel quel.";
     return {};
 }
 

@@ -61,7 +61,9 @@ TEST(SetupCommandLine, FoldersWithBlanksAndAccents) {
     EXPECT_EQ(last.mode, SetupMode::VerySilent);
     EXPECT_TRUE(last.noStartMenu);
     EXPECT_EQ(Sound("/d=\"" + folder + "\"").installDir, folder);
-    EXPECT_EQ(Sound("/D=C:\\a /DESKTOP").installDir, "C:\\a \\DESKTOP") << "nothing after /D is a switch";
+    const SetupOptions rest = Sound("/D=C:\\a -DESKTOP");
+    EXPECT_EQ(rest.installDir, "C:\\a -DESKTOP") << "nothing after /D is a switch";
+    EXPECT_FALSE(rest.desktop);
 
     // The last folder given wins; the quietest mode wins.
     EXPECT_EQ(Sound("/DIR=C:\\a /DIR=C:\\b").installDir, "C:\\b");
@@ -94,6 +96,10 @@ TEST(SetupCommandLine, FaultsNameTheirSwitch) {
              Case{"/DIR=C:\\a|b", "« C:\\a|b »"},
              Case{"/DIR=C:\\a*", "/DIR"},
              Case{"/DIR=C:\\a:b", "/DIR"},
+             Case{"/DIR=\"C:\\Korvalix \"", "« C:\\Korvalix  »"},
+             Case{"/DIR=C:\\Korvalix.\\2", "« C:\\Korvalix.\\2 »"},
+             Case{"/DIR=\"C:\\Program Files\\..\\Korvalix\"", "/DIR"},
+             Case{"/D=C:\\.\\Korvalix", "/D"},
              Case{"/D=", "/D"},
              Case{"/D=rel ative", "« rel ative »"},
              Case{"/D=C:\\a\"b", "/D"},
