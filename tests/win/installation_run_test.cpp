@@ -115,6 +115,7 @@ TEST_F(InstallationRunTest, TheEmbeddedManifestWithBothOptions) {
     EXPECT_TRUE(dialogs.Requests().empty());
     EXPECT_TRUE(page.completed);
     EXPECT_FALSE(page.failed);
+    EXPECT_EQ(Installer.Result, core::SetupResult::Installed) << "for the exit code";
     EXPECT_EQ(page.step_, 6);
     EXPECT_LT(page.steps * page.step_, 100) << "the bar stays below 100 until the end";
     EXPECT_EQ(page.position, 100);
@@ -298,6 +299,7 @@ TEST_F(InstallationRunTest, AnEmptyNameStopsTheFilesButNotTheGroupAndTheEntry) {
     EXPECT_EQ(dialogs.Requests()[0].text, "Le fichier des param\xE8tres d'installation est erron\xE9 !");
     EXPECT_EQ(dialogs.Requests()[0].title, "Erreur");
     EXPECT_TRUE(page.failed);
+    EXPECT_EQ(Installer.Result, core::SetupResult::Failed);
     EXPECT_TRUE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe"));
     EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix32.hlp"));
     EXPECT_FALSE(win::FileExists(Installer.InstallDir + "erreurs.log"));
@@ -371,6 +373,7 @@ TEST_F(InstallationRunTest, CancelIsHonouredAtTheNextFileAsAFailure) {
     RunInstallation(page);
     EXPECT_TRUE(dialogs.Requests().empty());
     EXPECT_TRUE(page.failed);
+    EXPECT_EQ(Installer.Result, core::SetupResult::Cancelled);
     EXPECT_TRUE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe"));
     EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix.exe"));
     EXPECT_NE(Log().find("uninst_Korvalix.exe"), std::string::npos) << "what was installed stays recorded";
