@@ -16,6 +16,7 @@
 #include "ui/message_dialog.h"
 #include "win/files.h"
 #include "win/profile.h"
+#include "win/shell.h"
 
 namespace {
 
@@ -87,13 +88,14 @@ public:
                 page_.SetStatus("Création du raccourci dans le dossier de démarrage...");
                 CreateShortcut(target, groupDir_, entry.Raccourci);
                 log_.AddFile(core::IncludeBackslash(groupDir_) + entry.Raccourci + ".lnk");
-                Journal.Write("Raccourci créé : " + core::IncludeBackslash(groupDir_) + entry.Raccourci + ".lnk");
+                JournalShortcut(core::IncludeBackslash(groupDir_) + entry.Raccourci + ".lnk");
             }
             if (Installer.WantDesktop && !entry.RaccourciBureau.empty()) {
                 page_.SetStatus("Création du raccourci sur le bureau...");
                 CreateDesktopShortcut(target, entry.RaccourciBureau);
                 log_.AddFile("%desktop%\\" + entry.RaccourciBureau + ".lnk");
-                Journal.Write("Raccourci créé sur le bureau : " + entry.RaccourciBureau + ".lnk");
+                JournalShortcut(core::IncludeBackslash(win::SpecialFolderPath(CSIDL_DESKTOP)) + entry.RaccourciBureau +
+                                ".lnk");
             }
             page_.Step();
         }
@@ -129,6 +131,12 @@ private:
     void ReportManifestError() {
         failed_ = true;
         ui::ShowErrorBox(kManifestError);
+    }
+
+    // A link that could not be saved is not reported to the person, but the
+    // journal says so.
+    static void JournalShortcut(const std::string& link) {
+        Journal.Write((win::FileExists(link) ? "Raccourci créé : " : "Le raccourci n'a pas pu être créé : ") + link);
     }
 
     // Records an installed file in the uninstall log, and its size for the
@@ -190,10 +198,10 @@ private:
                                         keepResponsive);
             Record(Installer.InstallDir + entry.Nom);
         } else {
+            // Any other destination installs nothing, and is no failure.
             Journal.Write("Fichier ignoré, son dossier « " + entry.Dossier + " » n'est ni « windows » ni « program » : " +
                           entry.Nom);
         }
-        // Any other destination installs nothing, and is no failure.
         win::DeleteFileIfPresent(Installer.WorkDir + entry.Nom + ".Z");
         page_.Step();
     }

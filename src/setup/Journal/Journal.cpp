@@ -14,11 +14,6 @@ bool TJournal::Open(const std::string& path) {
     return IsOpen();
 }
 
-void JournalBox(const ui::DialogRequest& request) {
-    if (request.kind == ui::DialogKind::Error) Journal.Write("Erreur : " + request.text);
-    if (request.kind == ui::DialogKind::Warning) Journal.Write("Avertissement : " + request.text);
-}
-
 void TJournal::Write(const std::string& text) {
     if (!file_) return;
     const std::string line = core::JournalLine(win::LocalNow(), text);
@@ -26,4 +21,9 @@ void TJournal::Write(const std::string& text) {
     if (!::WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
         written != line.size())
         file_.reset();
+}
+
+void JournalBox(const ui::DialogRequest& request) {
+    if (request.kind == ui::DialogKind::Error) Journal.Write("Erreur : " + request.text);
+    if (request.kind == ui::DialogKind::Warning) Journal.Write("Avertissement : " + request.text);
 }

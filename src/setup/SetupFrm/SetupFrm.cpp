@@ -7,7 +7,6 @@
 #include "core/background.h"
 #include "ui/dpi.h"
 #include "ui/message_dialog.h"
-#include "win/files.h"
 
 const char* const kCloseQuestionText =
     "Si vous quittez maintenant, l'installation ne sera pas terminée.\r"

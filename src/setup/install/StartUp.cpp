@@ -4,7 +4,6 @@
 #include "General/WorkDir.h"
 #include "Variable/Variable.h"
 #include "ui/message_dialog.h"
-#include "win/files.h"
 
 // Lines are separated by a single carriage return, with an empty line before
 // the last.

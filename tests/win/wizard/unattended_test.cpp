@@ -190,7 +190,7 @@ TEST_F(Unattended, SilentInstallationThenQuietRemovalLeaveTheDriveAsItWas) {
     const std::string text = ReadWholeFile(journal_);
     for (const std::string& event : std::vector<std::string>
          {"Ligne de commande : /S /DESKTOP", "Fichier installé : " + folder + "korvalix.exe",
-          "Fichier installé : " + uninstaller, "Raccourci créé sur le bureau : Korvalix.lnk",
+          "Fichier installé : " + uninstaller, "Raccourci créé : " + wizard::DesktopFolder() + "Korvalix.lnk",
           "L'installation s'est terminée avec succès. Code de sortie : 0.\r\n"})
         EXPECT_TRUE(Contains(text, "  " + event)) << event << "\n" << text;
     EXPECT_TRUE(Contains(text, "\xE9")) << "Windows-1252";
