@@ -137,6 +137,15 @@ std::vector<ManifestProblem> CheckManifest(const IniFile& manifest, const Payloa
         uninstall = CheckSetupKey(manifest, report, "Desinstall", name, SetupBadUninstall);
     if (nameOk || manifest.FindValue("Setup", "Run")) CheckSetupKey(manifest, report, "Run", name, SetupBadUninstall);
 
+    // The publisher is optional; one given but empty names nobody.
+    if (const std::string* publisher = manifest.FindValue("Setup", "Editeur")) {
+        const std::string value = manifest.ReadString("Setup", "Editeur", "", kSetupValueBuffer);
+        if (value.empty() || value == kMissing)
+            report.Warning("Setup", "Editeur", "is empty: the uninstall entry names no publisher");
+        else if (publisher->size() >= kSetupValueBuffer)
+            report.Warning("Setup", "Editeur", "is longer than 249 characters and will be cut");
+    }
+
     const int32_t count = manifest.ReadInt("Setup", "Fichiers", -1);
     if (count < 0) {
         report.Error("Setup", "Fichiers", "is missing or below 0: the installer refuses to start (status 6)");

@@ -28,6 +28,9 @@ uint8_t ReadSetupSection(const ProfileSource& manifest, SetupValues& out) {
     const int32_t count = manifest.ReadInt("Setup", "Fichiers", -1);
     if (count < 0) return SetupBadFileCount;
     out.FileCount = count;
+
+    std::string publisher = manifest.ReadString("Setup", "Editeur", "", kSetupValueBuffer);
+    if (publisher != kMissing) out.Publisher = std::move(publisher);
     return SetupOk;
 }
 

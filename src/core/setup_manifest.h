@@ -17,6 +17,7 @@ struct SetupValues {
     std::string UninstallName;       // Desinstall
     std::string RunName;             // Run
     int32_t FileCount = 0;           // Fichiers
+    std::string Publisher;           // Editeur, optional: empty when missing, empty or "rien"
 };
 
 // Status of a manifest read: 0 when every key was accepted, otherwise the
@@ -36,6 +37,7 @@ inline constexpr const char* kMissing = "rien";
 
 // Reads the keys in their fixed order and stores each accepted value before
 // the next key is read, so that values read before a failure stay in `out`.
+// The optional Editeur is read last and never fails the manifest.
 uint8_t ReadSetupSection(const ProfileSource& manifest, SetupValues& out);
 
 // One [Fichier_N] entry, with the defaults the run applies.

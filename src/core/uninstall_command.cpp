@@ -88,4 +88,15 @@ std::string RelaunchArguments(const UninstallCommand& command, uint32_t firstIns
     return arguments + "\"" + command.logPath + "\"";
 }
 
+bool AsksForQuiet(std::string_view arguments) {
+    while (true) {
+        SkipBlanks(arguments);
+        if (arguments.empty()) return false;
+        size_t end = 0;
+        while (end < arguments.size() && !IsBlank(arguments[end])) ++end;
+        if (EqualsIgnoreCase(arguments.substr(0, end), "/S")) return true;
+        arguments.remove_prefix(end);
+    }
+}
+
 }  // namespace core

@@ -32,4 +32,8 @@ std::optional<UninstallCommand> ParseUninstallCommandLine(std::string_view argum
 // request, marked with the first instance's handle.
 std::string RelaunchArguments(const UninstallCommand& command, uint32_t firstInstance);
 
+// Whether a command line, even one that cannot be read, holds the word "/S":
+// such a run must not wait for a person, not even to say what is wrong.
+bool AsksForQuiet(std::string_view arguments);
+
 }  // namespace core

@@ -10,6 +10,7 @@ namespace ui {
 namespace {
 
 thread_local ScopedDialogCapture* activeCapture = nullptr;
+thread_local ScopedDialogObserver* activeObserver = nullptr;
 
 // The box being opened on this thread; the hook below dresses it when the
 // system activates it.
@@ -97,6 +98,7 @@ const char* DialogTitle(DialogKind kind) {
 }
 
 DialogResult ShowDialog(const DialogRequest& request) {
+    if (ScopedDialogObserver* observer = activeObserver) observer->observe_(request);
     if (ScopedDialogCapture* capture = activeCapture) {
         capture->requests_.push_back(request);
         if (capture->answer_) return capture->answer_(request);
@@ -122,5 +124,12 @@ ScopedDialogCapture::ScopedDialogCapture(std::function<DialogResult(const Dialog
 }
 
 ScopedDialogCapture::~ScopedDialogCapture() { activeCapture = previous_; }
+
+ScopedDialogObserver::ScopedDialogObserver(std::function<void(const DialogRequest&)> observe)
+    : observe_(std::move(observe)), previous_(activeObserver) {
+    activeObserver = this;
+}
+
+ScopedDialogObserver::~ScopedDialogObserver() { activeObserver = previous_; }
 
 }  // namespace ui

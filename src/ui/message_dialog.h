@@ -37,8 +37,10 @@ DialogResult ShowDialog(DialogKind kind, const std::string& text, DialogButtons 
 // The installer's error box: "Erreur", error icon, a single "Annuler".
 void ShowErrorBox(const std::string& text);
 
-// Tests replace the real box with a recorder for their lifetime.  Each shown
-// request is recorded and answered by `answer`.
+// Replaces the real box for its lifetime: each request is recorded and
+// answered by `answer`, or without one as closing the box answers.  Tests
+// record the boxes this way; the installer's silent modes keep them from
+// waiting for a person.
 class ScopedDialogCapture {
 public:
     explicit ScopedDialogCapture(std::function<DialogResult(const DialogRequest&)> answer = {});
@@ -53,6 +55,21 @@ private:
     std::function<DialogResult(const DialogRequest&)> answer_;
     std::vector<DialogRequest> requests_;
     ScopedDialogCapture* previous_;
+};
+
+// Sees every box before it is shown or answered, for its lifetime: the
+// installer's journal records the errors this way.
+class ScopedDialogObserver {
+public:
+    explicit ScopedDialogObserver(std::function<void(const DialogRequest&)> observe);
+    ~ScopedDialogObserver();
+    ScopedDialogObserver(const ScopedDialogObserver&) = delete;
+    ScopedDialogObserver& operator=(const ScopedDialogObserver&) = delete;
+
+private:
+    friend DialogResult ShowDialog(const DialogRequest& request);
+    std::function<void(const DialogRequest&)> observe_;
+    ScopedDialogObserver* previous_;
 };
 
 }  // namespace ui

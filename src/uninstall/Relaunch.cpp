@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "Uninstaller.h"
 #include "core/text.h"
 #include "win/files.h"
 #include "win/handle.h"
@@ -26,6 +27,9 @@ std::string CopyToTemporaryFolder(const std::string& self) {
     return {};
 }
 
+// Starts the copy; `resultPipe`, when given, becomes its standard output.
+bool StartCopy(const core::UninstallCommand& command, HANDLE resultPipe);
+
 }  // namespace
 
 std::string OwnExecutablePath() {
@@ -34,7 +38,49 @@ std::string OwnExecutablePath() {
     return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
 }
 
-bool RelaunchFromTemporaryCopy(const core::UninstallCommand& command) {
+bool RelaunchFromTemporaryCopy(const core::UninstallCommand& command) { return StartCopy(command, nullptr); }
+
+std::optional<int> RelaunchAndWaitForResult(const core::UninstallCommand& command) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE reader = nullptr, writer = nullptr;
+    if (!::CreatePipe(&reader, &writer, &inheritable, 0)) return std::nullopt;
+    const win::KernelHandle readEnd(reader);
+    win::KernelHandle writeEnd(writer);
+    // Only the copy may hold the writing end, so that reading returns when
+    // the copy ends without a word.
+    ::SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
+    if (!StartCopy(command, writer)) return std::nullopt;
+    writeEnd.reset();
+
+    int32_t result = 0;
+    DWORD read = 0;
+    if (!::ReadFile(reader, &result, sizeof result, &read, nullptr) || read != sizeof result)
+        return kUninstallIncomplete;
+    return result;
+}
+
+bool FirstInstanceAwaitsResult() {
+    const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    return output && output != INVALID_HANDLE_VALUE && ::GetFileType(output) == FILE_TYPE_PIPE;
+}
+
+void SendResultToFirstInstance(int result) {
+    const int32_t value = result;
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), &value, sizeof value, &written, nullptr);
+}
+
+std::string FirstInstanceProgram(uint32_t value) {
+    const HANDLE process = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
+    char buffer[MAX_PATH + 1];
+    DWORD length = sizeof buffer;
+    if (!::QueryFullProcessImageNameA(process, 0, buffer, &length)) return {};
+    return std::string(buffer, length);
+}
+
+namespace {
+
+bool StartCopy(const core::UninstallCommand& command, HANDLE resultPipe) {
     const std::string self = OwnExecutablePath();
     if (self.empty()) return false;
     const std::string copy = CopyToTemporaryFolder(self);
@@ -54,6 +100,10 @@ bool RelaunchFromTemporaryCopy(const core::UninstallCommand& command) {
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (resultPipe) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = resultPipe;
+    }
     PROCESS_INFORMATION info{};
     if (!::CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
                           &startup, &info)) {
@@ -64,6 +114,8 @@ bool RelaunchFromTemporaryCopy(const core::UninstallCommand& command) {
     ::CloseHandle(info.hProcess);
     return true;
 }
+
+}  // namespace
 
 void WaitForFirstInstance(uint32_t value) {
     const HANDLE handle = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));

@@ -4,14 +4,32 @@
 // starts the copy with the same request and ends at once; the copy waits for
 // it to end, does the work (the log names the first file, which goes with the
 // rest), and has its own file removed when the computer restarts.
+//
+// Run quietly ("/S"), by a deployment tool that waits for it, the first
+// instance waits instead for the copy's result, which comes through a pipe
+// that is the copy's standard output, and ends with it.  The copy then
+// removes the first instance's file last, once that instance has ended.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/uninstall_command.h"
 
 // True when the copy runs; the caller then simply ends.
 bool RelaunchFromTemporaryCopy(const core::UninstallCommand& command);
+
+// The same for a quiet run: the copy's result once it has done the work, or
+// nothing when no copy could be started.  A copy that ends without a result
+// gives kUninstallIncomplete.
+std::optional<int> RelaunchAndWaitForResult(const core::UninstallCommand& command);
+
+// In the copy: true when the first instance waits for the result.
+bool FirstInstanceAwaitsResult();
+// Hands the result over; the first instance then ends with it.
+void SendResultToFirstInstance(int result);
+// The first instance's program file, from the handle the copy inherited.
+std::string FirstInstanceProgram(uint32_t handle);
 
 // In the copy: waits (a while at most) for the first instance to end.
 void WaitForFirstInstance(uint32_t handle);

@@ -41,8 +41,8 @@ std::string EntryDescription(const std::string& name) {
 // The removals, in order, each recorded in the report.
 class Removals {
 public:
-    Removals(const core::UninstallPlan& plan, ProgressWindow* progress)
-        : report_{plan.appName, {}}, progress_(progress), folders_(SystemFolders()) {}
+    Removals(const core::UninstallPlan& plan, ProgressWindow* progress, const std::string& deferredFile)
+        : report_{plan.appName, {}}, progress_(progress), folders_(SystemFolders()), deferred_(deferredFile) {}
 
     void Status(const std::string& text) {
         if (progress_) progress_->SetStatus(text);
@@ -61,6 +61,7 @@ public:
     }
 
     void File(const core::PlannedItem& item) {
+        if (IsDeferred(item)) return;
         Status("Suppression de " + item.path);
         if (item.refusal != core::Refusal::None) return Refuse(item.logged, item.refusal);
         Record(item.path, RemoveFile(item.path));
@@ -91,12 +92,47 @@ public:
 
     core::UninstallReport Report() && { return std::move(report_); }
 
+    // The file of the instance that waits for the result: it is in use until
+    // then, and goes after the result was handed over.
+    bool IsDeferred(const core::PlannedItem& item) const {
+        return !deferred_.empty() && item.refusal == core::Refusal::None && PathKey(item.path) == deferred_;
+    }
+
 private:
     core::UninstallReport report_;
     ProgressWindow* progress_;
     core::ProtectedFolders folders_;
     std::set<std::string> scheduled_;  // PathKey of each path that goes at the restart
+    std::string deferred_;             // PathKey of the file removed after the result was handed over
 };
+
+std::string DeferredKey(const UninstallOptions& options) {
+    return options.firstInstanceFile.empty() ? std::string() : PathKey(LongPath(options.firstInstanceFile));
+}
+
+// The result, handed over first when an instance waits for it.
+int HandOver(const UninstallOptions& options, int result) {
+    if (options.handOverResult) options.handOverResult(result);
+    return result;
+}
+
+// After the result was handed over: the waiting instance's own file, once it
+// has ended, and its folder when that was the installation folder and is
+// now empty.
+void RemoveDeferredFile(const core::UninstallPlan& plan, const core::UninstallCommand& command,
+                        const UninstallOptions& options) {
+    const std::string deferred = DeferredKey(options);
+    for (const core::PlannedItem& item : plan.files) {
+        if (item.refusal != core::Refusal::None || PathKey(item.path) != deferred) continue;
+        WaitForFirstInstance(command.firstInstance);
+        RemoveFile(item.path);
+        const std::string folder = item.path.substr(0, item.path.find_last_of('\\'));
+        if (plan.installFolder.refusal == core::Refusal::None && !plan.installFolder.path.empty() &&
+            PathKey(core::FolderKey(plan.installFolder.path)) == PathKey(folder))
+            RemoveEmptyFolder(plan.installFolder.path, {});
+        return;
+    }
+}
 
 }  // namespace
 
@@ -115,7 +151,7 @@ std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath,
 
 core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::string& logPath,
                                 const UninstallOptions& options, ProgressWindow* progress) {
-    Removals removals(plan, progress);
+    Removals removals(plan, progress, DeferredKey(options));
 
     const core::PlannedItem& installFolder = plan.installFolder;
     if (!installFolder.path.empty() && installFolder.refusal == core::Refusal::None) {
@@ -148,21 +184,24 @@ int RunUninstaller(const std::string& arguments, bool interactive) {
 int RunUninstaller(const std::string& arguments, const UninstallOptions& options) {
     const auto command = core::ParseUninstallCommandLine(arguments);
     if (command) return RunUninstaller(*command, options);
-    if (options.interactive) ShowProblem("Aucun journal de désinstallation n'est indiqué.");
-    return kUninstallNoLog;
+    if (options.interactive && !core::AsksForQuiet(arguments))
+        ShowProblem("Aucun journal de désinstallation n'est indiqué.");
+    return kUninstallBadCommandLine;
 }
 
 int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions& given) {
     UninstallOptions options = given;
     if (command.silent) options.interactive = false;
-    if (command.Relaunched()) WaitForFirstInstance(command.firstInstance);
+    // An instance that waits for the result ends only after this one has
+    // done the work.
+    if (command.Relaunched() && !options.handOverResult) WaitForFirstInstance(command.firstInstance);
 
     const std::string logPath = FullPath(command.logPath);
     std::string problem;
     const auto plan = LoadUninstallPlan(logPath, problem);
     if (!plan) {
         if (options.interactive) ShowProblem(problem);
-        return kUninstallNoLog;
+        return HandOver(options, kUninstallNoLog);
     }
     if (options.interactive &&
         ui::ShowDialog(ui::DialogKind::Confirmation, core::ConfirmationText(plan->appName, plan->installFolder.path),
@@ -181,5 +220,7 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
     if (options.interactive)
         ui::ShowDialog(report.SomethingLeft() ? ui::DialogKind::Warning : ui::DialogKind::Information,
                        core::ReportText(report), ui::DialogButtons::Ok);
-    return report.SomethingLeft() ? kUninstallIncomplete : kUninstallDone;
+    const int result = HandOver(options, report.SomethingLeft() ? kUninstallIncomplete : kUninstallDone);
+    if (options.handOverResult) RemoveDeferredFile(*plan, command, options);
+    return result;
 }

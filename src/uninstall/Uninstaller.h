@@ -2,6 +2,8 @@
 // Undoing an installation from its setup.log: the whole run, callable from
 // the program's entry point and from tests.
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -9,21 +11,31 @@
 #include "core/uninstall_plan.h"
 #include "core/uninstall_report.h"
 
-// What the run ends with, as the process's exit code.
+// What the run ends with, as the process's exit code: the installer's table.
 enum UninstallExitCode : int {
-    kUninstallDone = 0,        // everything the log names is gone
-    kUninstallNoLog = 1,       // no readable log: nothing was changed
-    kUninstallCancelled = 2,   // the user said no: nothing was changed
-    kUninstallIncomplete = 3,  // some items are left, or go at the next restart
+    kUninstallDone = 0,            // everything the log names is gone
+    kUninstallIncomplete = 1,      // some items are left, or go at the next restart
+    kUninstallCancelled = 2,       // the user said no: nothing was changed
+    kUninstallNoLog = 3,           // no readable log: nothing was changed
+    kUninstallBadCommandLine = 4,  // no log named, or an unknown option: nothing was changed
 };
 
 struct UninstallOptions {
     bool interactive = true;         // confirmation, progress window and final report; "/S" turns them off
     unsigned quitSignalWait = 2000;  // milliseconds the running copies have to quit
+
+    // In a quiet copy whose first instance waits for the result: the copy
+    // does not wait for that instance to end before it starts.  It hands the
+    // result over through this once everything else is done; only then does
+    // it wait for the first instance to end and remove its file, which the
+    // removals skip until that moment.
+    std::function<void(int result)> handOverResult;
+    std::string firstInstanceFile;
 };
 
 // `arguments` is the command line after the program's name: the log path,
-// quoted or not, optionally preceded by "/S".
+// quoted or not, optionally preceded by "/S".  A line that cannot be read
+// is reported only to a person, not under "/S".
 int RunUninstaller(const std::string& arguments, bool interactive);
 int RunUninstaller(const std::string& arguments, const UninstallOptions& options);
 // The same for a command line already read.

@@ -31,8 +31,12 @@ int Main(const std::string& arguments) {
     command->logPath = FullPath(command->logPath);
     LeaveCurrentFolder();
 
-    const UninstallOptions options;
+    UninstallOptions options;
     if (command->Relaunched()) {
+        if (command->silent && FirstInstanceAwaitsResult()) {
+            options.handOverResult = SendResultToFirstInstance;
+            options.firstInstanceFile = FirstInstanceProgram(command->firstInstance);
+        }
         const int result = RunUninstaller(*command, options);
         // The temporary copy cannot remove itself while it runs.
         ScheduleRemovalAtRestart(OwnExecutablePath());
@@ -41,7 +45,15 @@ int Main(const std::string& arguments) {
 
     // A log that cannot be used is reported here, before any copy is made.
     std::string problem;
-    if (LoadUninstallPlan(command->logPath, problem) && RelaunchFromTemporaryCopy(*command)) return kUninstallDone;
+    if (LoadUninstallPlan(command->logPath, problem)) {
+        // A deployment tool waits for a quiet run: it ends once the work is
+        // done, with its result.
+        if (command->silent) {
+            if (const std::optional<int> result = RelaunchAndWaitForResult(*command)) return *result;
+        } else if (RelaunchFromTemporaryCopy(*command)) {
+            return kUninstallDone;
+        }
+    }
     // Without a copy the work is done from here: this file, in use, is then
     // scheduled for the restart like any other.
     return RunUninstaller(*command, options);
@@ -52,10 +64,11 @@ int Main(const std::string& arguments) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     win::RestrictDllSearchToSystemFolder();
     ui::Application application;
+    const std::string line = arguments ? arguments : "";
     try {
-        return Main(arguments ? arguments : "");
+        return Main(line);
     } catch (const std::exception& error) {
-        application.HandleException(error);
+        if (!core::AsksForQuiet(line)) application.HandleException(error);
         return kUninstallIncomplete;
     }
 }

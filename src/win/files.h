@@ -23,6 +23,8 @@ bool CreateEmptyFile(const std::string& path);
 bool DeleteFileIfPresent(const std::string& path);
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+// The size of a file in bytes; 0 when there is no such file.
+uint64_t FileSizeOf(const std::string& path);
 
 // Creates the folder and every missing parent; an existing folder counts.
 bool ForceDirectories(const std::string& path);

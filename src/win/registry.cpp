@@ -49,4 +49,10 @@ void WriteRegistryString(const RegistryKey& key, const std::string& name, const 
         throw RegistryError("Echec à la définition des données pour '" + name + "'");
 }
 
+void WriteRegistryDword(const RegistryKey& key, const std::string& name, DWORD value) {
+    if (::RegSetValueExA(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                         sizeof value) != ERROR_SUCCESS)
+        throw RegistryError("Echec à la définition des données pour '" + name + "'");
+}
+
 }  // namespace win

@@ -1,7 +1,7 @@
 #pragma once
-// Registry keys and string values through the "A" functions.  Key paths are
-// given without a leading "\": the platform's functions take them relative to
-// the root key and refuse a leading separator.
+// Registry keys, string and number values through the "A" functions.  Key
+// paths are given without a leading "\": the platform's functions take them
+// relative to the root key and refuse a leading separator.
 
 #include <windows.h>
 
@@ -40,5 +40,8 @@ std::optional<std::string> ReadRegistryString(const RegistryKey& key, const std:
 // Writes a REG_SZ value whose size counts the terminating zero; a refused
 // write raises "Echec à la définition des données pour '<name>'".
 void WriteRegistryString(const RegistryKey& key, const std::string& name, const std::string& value);
+
+// Writes a REG_DWORD value; a refused write raises the same error.
+void WriteRegistryDword(const RegistryKey& key, const std::string& name, DWORD value);
 
 }  // namespace win

@@ -77,6 +77,15 @@ TEST(CheckManifest, DesinstallAndRunDefaultToTheName) {
     EXPECT_EQ(Summary(Check(text)), Lines{"W [Setup] Desinstall"});
 }
 
+TEST(CheckManifest, TheOptionalPublisher) {
+    const auto withPublisher = [](const std::string& line) { return Replace(kValid, "Fichiers=4\r\n", "Fichiers=4\r\n" + line); };
+    EXPECT_TRUE(Check(withPublisher("Editeur=Éditions Korvalix\r\n")).empty());
+    EXPECT_EQ(Summary(Check(withPublisher("Editeur=\r\n"))), Lines{"W [Setup] Editeur"});
+    EXPECT_EQ(Summary(Check(withPublisher("Editeur=rien\r\n"))), Lines{"W [Setup] Editeur"});
+    EXPECT_EQ(Summary(Check(withPublisher("Editeur=" + std::string(250, 'e') + "\r\n"))), Lines{"W [Setup] Editeur"});
+    EXPECT_FALSE(HasErrors(Check(withPublisher("Editeur=\r\n")))) << "it never stops a build";
+}
+
 TEST(CheckManifest, FileCountAgainstTheSections) {
     EXPECT_EQ(Summary(Check(Replace(kValid, "Fichiers=4", "Fichiers=6"))), Lines{"E [Fichier_5] "});
     EXPECT_EQ(Summary(Check(Replace(kValid, "Fichiers=4", "Fichiers=3"))), Lines{"W [Fichier_4] "});

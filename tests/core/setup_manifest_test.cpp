@@ -39,6 +39,19 @@ TEST(ReadSetupSection, TheExampleManifest) {
     EXPECT_EQ(values.UninstallName, "Korvalix");
     EXPECT_EQ(values.RunName, "Korvalix32");
     EXPECT_EQ(values.FileCount, 4);
+    EXPECT_EQ(values.Publisher, "") << "no Editeur";
+}
+
+TEST(ReadSetupSection, TheOptionalPublisher) {
+    const std::string head = "[Setup]\nNom=A\nDossierInstall=B\nVersion=C\nDossierDemarrage=D\nFichiers=0\n";
+    SetupValues values;
+    ASSERT_EQ(Status(head + "Editeur=\"Éditions Korvalix\"\n", &values), SetupOk);
+    EXPECT_EQ(values.Publisher, "Éditions Korvalix");
+    for (const char* none : {"Editeur=\n", "Editeur=rien\n", ""}) {
+        SetupValues without;
+        EXPECT_EQ(Status(head + none, &without), SetupOk) << none;
+        EXPECT_EQ(without.Publisher, "") << none;
+    }
 }
 
 // Each key that is missing, empty or "rien" gives its own status.

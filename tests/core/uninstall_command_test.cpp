@@ -36,6 +36,13 @@ TEST(UninstallCommandLine, RefusesWhatNamesNoSingleLog) {
         EXPECT_FALSE(ParseUninstallCommandLine(line)) << line;
 }
 
+TEST(UninstallCommandLine, AQuietLineEvenWhenItCannotBeRead) {
+    for (const char* line : {"/S", "/s /X C:\\a.log", "/X /S", "  /S  \"C:\\a\\setup.log"})
+        EXPECT_TRUE(AsksForQuiet(line)) << line;
+    for (const char* line : {"", "/X C:\\a.log", "\"C:\\S\\setup.log\"", "/SILENT C:\\a.log", "C:\\/S.log"})
+        EXPECT_FALSE(AsksForQuiet(line)) << line;
+}
+
 TEST(UninstallCommandLine, RelaunchRoundTrip) {
     UninstallCommand first{"C:\\Program Files\\Korvalix\\setup.log", true, 0};
     const std::string arguments = RelaunchArguments(first, 1234);

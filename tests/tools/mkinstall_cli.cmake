@@ -25,7 +25,8 @@ foreach(problem
     "error: [Fichier_1] Taille: is 2999 but \"app.dat\" holds 3000 bytes"
     "error: [Fichier_2] Nom: \"..\\lisezmoi.txt\" is not a plain file name"
     "warning: [Fichier_2] Dossier: \"Windows\" is neither"
-    "error: [Fichier_2] Version: \"1.x\"")
+    "error: [Fichier_2] Version: \"1.x\""
+    "warning: [Setup] Editeur: is empty")
   expect_in("${err}" "${problem}")
 endforeach()
 string(FIND "${err}" "[Setup] Run" at)
@@ -43,8 +44,13 @@ if(NOT EXISTS ${WORK}/forced.exe)
   message(FATAL_ERROR "--force built nothing")
 endif()
 
-# A valid manifest builds, and twice gives the same bytes.
+# A valid manifest builds, and twice gives the same bytes.  Its publisher
+# is accepted without a word.
 run(0 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${STUB} -o ${WORK}/one.exe)
+string(FIND "${err}" "Editeur" at)
+if(NOT at EQUAL -1)
+  message(FATAL_ERROR "a valid publisher was reported:\n${err}")
+endif()
 run(0 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${STUB} -o ${WORK}/two.exe)
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/one.exe ${WORK}/two.exe RESULT_VARIABLE same)
 if(NOT same EQUAL 0)

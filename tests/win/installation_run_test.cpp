@@ -6,10 +6,13 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cctype>
+
 #include "Deroulement/InstallationRun.h"
 #include "General/SetupList.h"
 #include "General/Shell.h"
 #include "General/WorkDir.h"
+#include "Journal/Journal.h"
 #include "Variable/Variable.h"
 #include "support/run_support.h"
 #include "support/test_support.h"
@@ -33,6 +36,35 @@ std::optional<std::string> UninstallValue(const std::string& name) {
     return win::ReadRegistryString(key, name);
 }
 
+std::optional<DWORD> UninstallNumber(const char* name) {
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &number, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return number;
+}
+
+// The events of a journal, each line checked for its date and time first.
+std::vector<std::string> JournalEvents(const std::string& text) {
+    std::vector<std::string> events;
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "a line without its end: " << text.substr(at);
+            break;
+        }
+        const std::string line = text.substr(at, end - at);
+        at = end + 2;
+        const std::string stamp = line.substr(0, 21);
+        bool stamped = stamp.size() == 21 && stamp.substr(19) == "  ";
+        for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) stamped = stamped && std::isdigit(stamp[i]);
+        EXPECT_TRUE(stamped) << line;
+        events.push_back(line.substr(stamped ? 21 : 0));
+    }
+    return events;
+}
+
 // The manifest the test process carries, as the run's work copy, with
 // `edit` applied to its text.
 class InstallationRunTest : public ::testing::Test {
@@ -42,6 +74,7 @@ protected:
         Clean();
     }
     void TearDown() override {
+        Journal.Close();
         Clean();
         RemoveTree(Installer.InstallDir);
         Installer = InstallerState{};
@@ -82,6 +115,7 @@ TEST_F(InstallationRunTest, TheEmbeddedManifestWithBothOptions) {
     EXPECT_TRUE(dialogs.Requests().empty());
     EXPECT_TRUE(page.completed);
     EXPECT_FALSE(page.failed);
+    EXPECT_EQ(Installer.Result, core::SetupResult::Installed) << "for the exit code";
     EXPECT_EQ(page.step_, 6);
     EXPECT_LT(page.steps * page.step_, 100) << "the bar stays below 100 until the end";
     EXPECT_EQ(page.position, 100);
@@ -137,6 +171,67 @@ TEST_F(InstallationRunTest, TheEmbeddedManifestWithBothOptions) {
                                  "Cr\xE9\x61tion du raccourci dans le dossier de d\xE9marrage...",
                              }));
     EXPECT_GT(page.messageRounds, 0) << "inflation lets the page handle messages";
+}
+
+// What the list of installed programs and package managers read.
+TEST_F(InstallationRunTest, TheUninstallEntryTellsVersionFolderIconPublisherAndSize) {
+    RunInstallation(page);
+    ASSERT_FALSE(page.failed);
+    const std::string dir = Installer.InstallDir;
+    EXPECT_EQ(UninstallValue("DisplayVersion"), "2.1");
+    EXPECT_EQ(UninstallValue("InstallLocation"), dir);
+    EXPECT_EQ(UninstallValue("DisplayIcon"), dir + "korvalix.exe") << "the program of the first shortcut";
+    EXPECT_EQ(UninstallValue("Publisher"), "Éditions Korvalix");
+    uint64_t bytes = 0;
+    for (const std::string& file : {WindowsDir() + "uninst_Korvalix.exe", dir + "korvalix.exe", dir + "korvalix32.hlp"})
+        bytes += ReadWholeFile(file).size();
+    EXPECT_EQ(UninstallNumber("EstimatedSize"), (bytes + 1023) / 1024);
+    EXPECT_EQ(UninstallNumber("NoModify"), 1u);
+    EXPECT_EQ(UninstallNumber("NoRepair"), 1u);
+    EXPECT_EQ(UninstallValue("QuietUninstallString"), WindowsDir() + "uninst_Korvalix.exe /S \"" + dir + "setup.log\"");
+}
+
+TEST_F(InstallationRunTest, WithoutAShortcutTheIconIsTheUninstallers) {
+    ReplaceInManifest("Raccourci=Korvalix\r\nRaccourciBureau=Korvalix\r\n", "");
+    ReplaceInManifest("Raccourci=Aide de Korvalix\r\n", "");
+    RunInstallation(page);
+    EXPECT_EQ(UninstallValue("DisplayIcon"), WindowsDir() + "uninst_Korvalix.exe");
+}
+
+// The journal that /LOG asks for, over a run that keeps a newer file and
+// meets an error: each step, each file and each error, in the order they
+// came, each line after its date and time.
+TEST_F(InstallationRunTest, TheJournalTellsEachStepFileAndError) {
+    ASSERT_TRUE(win::ForceDirectories(Installer.InstallDir));
+    ASSERT_TRUE(CopyFileTo(TestFolder() + "version_5_0_2195_1.exe", Installer.InstallDir + "korvalix.exe"));
+    ReplaceInManifest("Nom=korvalix32.hlp", "Nom=absent.hlp");
+    const std::string journal = work_.Path() + "journal.txt";
+    ASSERT_TRUE(Journal.Open(journal));
+    {
+        const ui::ScopedDialogObserver boxes(JournalBox);
+        RunInstallation(page);
+    }
+    Journal.Close();
+    EXPECT_TRUE(page.failed);
+
+    const std::string dir = Installer.InstallDir;
+    EXPECT_EQ(JournalEvents(ReadWholeFile(journal)),
+              (std::vector<std::string>{
+                  "Dossier d'installation : " + dir + " ; groupe du menu Démarrer : oui ; raccourci sur le bureau : oui",
+                  "Vérifications en cours...",
+                  "Extraction du fichier uninst_Korvalix.exe...",
+                  "Décompression du fichier uninst_Korvalix.exe...",
+                  "Fichier installé : " + WindowsDir() + "uninst_Korvalix.exe",
+                  "Extraction du fichier korvalix.exe...",
+                  "Décompression du fichier korvalix.exe...",
+                  "Fichier conservé, celui en place a une version plus récente : " + dir + "korvalix.exe",
+                  "Extraction du fichier absent.hlp...",
+                  "Erreur : Impossible d'extraire le fichier \"absent.hlp\". Le fichier install.exe est probablement "
+                  "erroné.",
+                  "Création du dossier de démarrage...",
+                  "Groupe du menu Démarrer : " + CommonPrograms() + "Korvalix",
+                  "Entrée de désinstallation créée : HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey),
+              }));
 }
 
 TEST_F(InstallationRunTest, TheWindowsFolderRefusingTheUninstallerPutsItInTheDestination) {
@@ -204,6 +299,7 @@ TEST_F(InstallationRunTest, AnEmptyNameStopsTheFilesButNotTheGroupAndTheEntry) {
     EXPECT_EQ(dialogs.Requests()[0].text, "Le fichier des param\xE8tres d'installation est erron\xE9 !");
     EXPECT_EQ(dialogs.Requests()[0].title, "Erreur");
     EXPECT_TRUE(page.failed);
+    EXPECT_EQ(Installer.Result, core::SetupResult::Failed);
     EXPECT_TRUE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe"));
     EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix32.hlp"));
     EXPECT_FALSE(win::FileExists(Installer.InstallDir + "erreurs.log"));
@@ -277,6 +373,7 @@ TEST_F(InstallationRunTest, CancelIsHonouredAtTheNextFileAsAFailure) {
     RunInstallation(page);
     EXPECT_TRUE(dialogs.Requests().empty());
     EXPECT_TRUE(page.failed);
+    EXPECT_EQ(Installer.Result, core::SetupResult::Cancelled);
     EXPECT_TRUE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe"));
     EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix.exe"));
     EXPECT_NE(Log().find("uninst_Korvalix.exe"), std::string::npos) << "what was installed stays recorded";

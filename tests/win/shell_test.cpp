@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
@@ -294,11 +296,80 @@ TEST_F(UninstallerTest, UninstallerPathWithBlanksIsQuoted) {
 
 TEST_F(UninstallerTest, ExistingEntryIsLeftUntouched) {
     SetText(kKey, "DisplayName", "Ancienne installation");
-    RegisterUninstaller("Korvalix", "Korvalix32", "C:\\windows\\uninst_Korvalix.exe", "D:\\Autre\\setup.log");
+    UninstallEntryDetails details;
+    details.version = "2.1";
+    EXPECT_FALSE(RegisterUninstaller("Korvalix", "Korvalix32", "C:\\windows\\uninst_Korvalix.exe",
+                                     "D:\\Autre\\setup.log", details));
     const auto name = QueryValue(kKey, "DisplayName");
     ASSERT_TRUE(name);
     EXPECT_STREQ(name->data.c_str(), "Ancienne installation");
-    EXPECT_FALSE(QueryValue(kKey, "UninstallString"));
+    for (const char* value : {"UninstallString", "QuietUninstallString", "DisplayVersion", "EstimatedSize", "NoModify"})
+        EXPECT_FALSE(QueryValue(kKey, value)) << value;
+}
+
+// The date as InstallDate writes it.
+std::string Today() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return date;
+}
+
+std::string Text(const char* key, const char* name) {
+    const auto value = QueryValue(key, name);
+    if (!value) return "<absent>";
+    EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ)) << name;
+    EXPECT_EQ(value->data.back(), '\0') << name << ": the size counts the terminating zero";
+    return value->data.c_str();
+}
+
+DWORD Number(const char* key, const char* name) {
+    const auto value = QueryValue(key, name);
+    if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD)) {
+        ADD_FAILURE() << name << " is no REG_DWORD";
+        return 0xDEADBEEF;
+    }
+    DWORD number;
+    std::memcpy(&number, value->data.data(), sizeof number);
+    return number;
+}
+
+// What the list of installed programs shows and package managers use.
+TEST_F(UninstallerTest, TheDetailsBesideTheNameAndTheCommand) {
+    const std::string folder = "C:\\Program Files\\Société Korvalix\\";
+    UninstallEntryDetails details;
+    details.version = "2.1";
+    details.installFolder = folder;
+    details.icon = folder + "korvalix.exe";
+    details.publisher = "Éditions Korvalix";
+    details.installedBytes = 281717;  // 275.1 KiB
+    const std::string before = Today();
+    EXPECT_TRUE(RegisterUninstaller("Korvalix", "Korvalix32", "C:\\windows\\uninst_Korvalix.exe", folder + "setup.log",
+                                    details));
+    const std::string after = Today();
+
+    EXPECT_EQ(Text(kKey, "DisplayVersion"), "2.1");
+    EXPECT_EQ(Text(kKey, "InstallLocation"), folder);
+    EXPECT_EQ(Text(kKey, "DisplayIcon"), folder + "korvalix.exe");
+    EXPECT_EQ(Text(kKey, "Publisher"), "Éditions Korvalix");
+    EXPECT_EQ(Number(kKey, "EstimatedSize"), 276u) << "KiB, rounded up";
+    const std::string date = Text(kKey, "InstallDate");
+    EXPECT_TRUE(date == before || date == after) << date;
+    EXPECT_EQ(Number(kKey, "NoModify"), 1u);
+    EXPECT_EQ(Number(kKey, "NoRepair"), 1u);
+    EXPECT_EQ(Text(kKey, "QuietUninstallString"), "C:\\windows\\uninst_Korvalix.exe /S \"" + folder + "setup.log\"");
+    EXPECT_EQ(Text(kKey, "UninstallString"), "C:\\windows\\uninst_Korvalix.exe \"" + folder + "setup.log\"");
+}
+
+TEST_F(UninstallerTest, UnknownDetailsAreLeftOut) {
+    EXPECT_TRUE(RegisterUninstaller("Korvalix", "Korvalix32", "C:\\Mes Programmes\\uninst_Korvalix.exe",
+                                    "C:\\setup.log"));
+    for (const char* value : {"DisplayVersion", "InstallLocation", "DisplayIcon", "Publisher"})
+        EXPECT_FALSE(QueryValue(kKey, value)) << value;
+    EXPECT_EQ(Number(kKey, "EstimatedSize"), 0u);
+    EXPECT_EQ(Number(kKey, "NoModify"), 1u);
+    EXPECT_EQ(Text(kKey, "QuietUninstallString"), "\"C:\\Mes Programmes\\uninst_Korvalix.exe\" /S \"C:\\setup.log\"");
 }
 
 TEST_F(UninstallerTest, KeyThatCannotBeCreatedIsSkippedSilently) {

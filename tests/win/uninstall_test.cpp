@@ -201,7 +201,7 @@ TEST_F(UninstallTest, WithoutAReadableLogNothingChanges) {
 
     for (const std::string& arguments :
          {std::string(), "\"" + missing + "\"", std::string("\"") + kInstallDir + "\""}) {
-        EXPECT_EQ(Run(arguments), kUninstallNoLog) << arguments;
+        EXPECT_EQ(Run(arguments), arguments.empty() ? kUninstallBadCommandLine : kUninstallNoLog) << arguments;
         ASSERT_EQ(dialogs_.size(), 1u) << arguments;
         EXPECT_EQ(LastDialog().kind, ui::DialogKind::Error);
         EXPECT_NE(LastDialog().text.find("rien n'a été modifié"), std::string::npos) << LastDialog().text;
@@ -239,6 +239,8 @@ TEST_F(UninstallTest, SilentRunAsksAndShowsNothing) {
 
     EXPECT_EQ(Run("/S \"C:\\nowhere\\setup.log\""), kUninstallNoLog);
     EXPECT_TRUE(dialogs_.empty());
+    EXPECT_EQ(Run("/S /X \"C:\\nowhere\\setup.log\""), kUninstallBadCommandLine);
+    EXPECT_TRUE(dialogs_.empty()) << "not even to say the line is wrong";
 }
 
 TEST_F(UninstallTest, EntriesAlreadyGoneAreSkippedSilently) {
@@ -449,21 +451,51 @@ protected:
     }
 };
 
-TEST_F(UninstallProgramTest, RemovesItsOwnFileFromTheWindowsFolder) {
+// Quiet, as a deployment tool runs it: the first instance ends only once its
+// copy has done the work, with the copy's result; the copy then removes the
+// first instance's file, which nobody holds any more.
+TEST_F(UninstallProgramTest, QuietlyWaitsForItsCopyAndRemovesItsOwnFile) {
     const auto paths = MakeInstallation();
     ASSERT_TRUE(::CopyFileA(Program().c_str(), kWindowsFile, FALSE));
     WriteLog("7", Entries(ExampleEntries()));
 
     ChildProcess uninstaller(std::string(kWindowsFile) + " /S \"" + kLogPath + "\"");
     ASSERT_NE(uninstaller.Id(), 0u);
-    // The first instance hands over to its copy and ends at once.
-    EXPECT_EQ(uninstaller.WaitForExit(20s), 0u);
+    EXPECT_EQ(uninstaller.WaitForExit(60s), static_cast<DWORD>(kUninstallDone));
 
-    EXPECT_TRUE(WaitFor([&] { return !Exists(kWindowsFile) && !KeyExists(kUninstallKey) && !Exists(kInstallDir); }));
-    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    // Done by the time it ended.
+    for (const std::string& path : paths) {
+        if (path == kWindowsFile) continue;
+        EXPECT_FALSE(Exists(path)) << path;
+    }
+    EXPECT_FALSE(Exists(kInstallDir));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_FALSE(Exists(group_));
+    // Its own file goes now, not at the next restart: nothing held it.
+    EXPECT_TRUE(WaitFor([&] { return !Exists(kWindowsFile); }, 20s));
     // The copy in the temporary folder goes at the next restart.
     EXPECT_TRUE(WaitFor([] { return ContainsIgnoringCase(PendingRemovals(), "~desinst"); }, 20s)) << PendingRemovals();
+    EXPECT_FALSE(ContainsIgnoringCase(PendingRemovals(), kWindowsFile)) << PendingRemovals();
+}
+
+TEST_F(UninstallProgramTest, QuietlyReturnsWhatWasLeftOrWhyNothingChanged) {
+    MakeInstallation();
+    ASSERT_TRUE(::CopyFileA(Program().c_str(), kWindowsFile, FALSE));
+    WriteLog("7", Entries(ExampleEntries()));
+    const std::string own = std::string(kInstallDir) + "mes notes.txt";
+    MakeFile(own);
+
+    ChildProcess uninstaller(std::string(kWindowsFile) + " /S \"" + kLogPath + "\"");
+    EXPECT_EQ(uninstaller.WaitForExit(60s), static_cast<DWORD>(kUninstallIncomplete)) << "the folder stays";
+    EXPECT_TRUE(win::FileExists(own));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_TRUE(WaitFor([&] { return !Exists(kWindowsFile); }, 20s));
+
+    // Nothing to do, said in the code alone: a box would keep them running.
+    ChildProcess noLog("\"" + Program() + "\" /S \"C:\\nulle part\\setup.log\"");
+    EXPECT_EQ(noLog.WaitForExit(), static_cast<DWORD>(kUninstallNoLog));
+    ChildProcess badLine("\"" + Program() + "\" /S /Z \"C:\\nulle part\\setup.log\"");
+    EXPECT_EQ(badLine.WaitForExit(), static_cast<DWORD>(kUninstallBadCommandLine));
 }
 
 TEST_F(UninstallProgramTest, KeepsAnUninstallerTheLogDoesNotName) {

@@ -10,7 +10,10 @@
 
 const char* const kNoDestinationText = "Veuillez choisir un dossier de destination !";
 
-std::string DefaultDestination() { return core::IncludeBackslash(GetProgramFilesDir()) + Installer.DefaultFolderName; }
+std::string DefaultDestination() {
+    if (!Installer.CommandLine.installDir.empty()) return Installer.CommandLine.installDir;
+    return core::IncludeBackslash(GetProgramFilesDir()) + Installer.DefaultFolderName;
+}
 
 TForm2::TForm2() : TPage("TForm2", 210) {}
 
@@ -18,6 +21,9 @@ void TForm2::FormCreate() {
     TPage::FormCreate();
     GroupBox1.SetText(GroupBox1.Text() + Installer.AppName);
     Label1.SetText(Label1.Text() + Installer.AppName + " :");
+    // The command line's choices come as the page's first proposal.
+    DemarrageCheckBox.SetChecked(!Installer.CommandLine.noStartMenu);
+    BureauCheckBox.SetChecked(Installer.CommandLine.desktop);
 }
 
 void TForm2::FormShow() { CheminEdit.SetText(Installer.InstallDir.empty() ? DefaultDestination() : Installer.InstallDir); }

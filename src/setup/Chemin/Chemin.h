@@ -11,8 +11,9 @@
 // The text of the warning shown when "Suivant" finds no destination.
 extern const char* const kNoDestinationText;
 
-// The Program Files folder followed by the manifest's folder name, without a
-// final "\"; the folder name alone when there is no Program Files folder.
+// The folder of the command line's /DIR or /D when it gives one; else the
+// Program Files folder followed by the manifest's folder name, without a
+// final "\", or the folder name alone when there is no Program Files folder.
 std::string DefaultDestination();
 
 class TForm2 : public TPage {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Variable/Variable.h"
 #include "ui/application.h"
 
 TForm4::TForm4() : TPage("TForm4", 210) {}
@@ -52,4 +53,6 @@ void TForm4::Complete(bool failed) {
     // (none, after "Annuler" was pressed), so that Enter ends the program.
     SuivantBtn.SetFocus();
     Status.SetText(failed ? kFailureText : kSuccessText);
+    // Without a person to press "Terminer", the program ends by itself.
+    if (Installer.CommandLine.Unattended()) ui::Application::Current()->Terminate();
 }

@@ -5,6 +5,7 @@
 #include "General/Payload.h"
 #include "General/Shell.h"
 #include "General/WorkDir.h"
+#include "Journal/Journal.h"
 #include "SetupLog/SetupLog.h"
 #include "Variable/Variable.h"
 #include "core/manifest_check.h"
@@ -15,6 +16,7 @@
 #include "ui/message_dialog.h"
 #include "win/files.h"
 #include "win/profile.h"
+#include "win/shell.h"
 
 namespace {
 
@@ -31,6 +33,25 @@ void SignalRunningCopiesToQuit(RunProgress& page) {
     ::Sleep(2000);
     win::DeleteFileIfPresent(signal);
 }
+
+// The page, with each status text written to the journal too: the steps of
+// the run.
+class JournaledProgress final : public RunProgress {
+public:
+    explicit JournaledProgress(RunProgress& page) : page_(page) {}
+    void SetBar(int32_t maximum, int32_t step) override { page_.SetBar(maximum, step); }
+    void SetStatus(const std::string& text, bool processMessages) override {
+        Journal.Write(text);
+        page_.SetStatus(text, processMessages);
+    }
+    void Step() override { page_.Step(); }
+    void ProcessMessages() override { page_.ProcessMessages(); }
+    bool CancelRequested() const override { return page_.CancelRequested(); }
+    void Complete(bool failed) override { page_.Complete(failed); }
+
+private:
+    RunProgress& page_;
+};
 
 class Run {
 public:
@@ -51,6 +72,8 @@ public:
         if (!Installer.WantStartMenu) return;
         page_.SetStatus("Création du dossier de démarrage...");
         groupDir_ = CreateStartMenuGroup(Installer.StartMenuGroupName);
+        Journal.Write(groupDir_.empty() ? "Le groupe du menu Démarrer n'a pas pu être créé."
+                                        : "Groupe du menu Démarrer : " + groupDir_);
         log_.SetStartMenuFolder(groupDir_);
         page_.Step();
     }
@@ -65,20 +88,34 @@ public:
                 page_.SetStatus("Création du raccourci dans le dossier de démarrage...");
                 CreateShortcut(target, groupDir_, entry.Raccourci);
                 log_.AddFile(core::IncludeBackslash(groupDir_) + entry.Raccourci + ".lnk");
+                JournalShortcut(core::IncludeBackslash(groupDir_) + entry.Raccourci + ".lnk");
             }
             if (Installer.WantDesktop && !entry.RaccourciBureau.empty()) {
                 page_.SetStatus("Création du raccourci sur le bureau...");
                 CreateDesktopShortcut(target, entry.RaccourciBureau);
                 log_.AddFile("%desktop%\\" + entry.RaccourciBureau + ".lnk");
+                JournalShortcut(core::IncludeBackslash(win::SpecialFolderPath(CSIDL_DESKTOP)) + entry.RaccourciBureau +
+                                ".lnk");
             }
             page_.Step();
         }
     }
 
     void Register() {
-        RegisterUninstaller(Installer.UninstallName, Installer.AppName,
-                            windowsFileDir_ + "uninst_" + Installer.UninstallName + ".exe",
-                            Installer.InstallDir + "setup.log");
+        const std::string uninstaller = windowsFileDir_ + "uninst_" + Installer.UninstallName + ".exe";
+        UninstallEntryDetails details;
+        details.version = Installer.AppVersion;
+        details.installFolder = Installer.InstallDir;
+        details.icon = ProgramOfTheFirstShortcut();
+        if (details.icon.empty()) details.icon = uninstaller;
+        details.publisher = Installer.Publisher;
+        details.installedBytes = installedBytes_;
+        const bool written = RegisterUninstaller(Installer.UninstallName, Installer.AppName, uninstaller,
+                                                 Installer.InstallDir + "setup.log", details);
+        const std::string key = "HKEY_LOCAL_MACHINE\\" + UninstallKeyPath(Installer.UninstallName);
+        Journal.Write(written ? "Entrée de désinstallation créée : " + key
+                              : "Entrée de désinstallation laissée telle quelle (elle existait déjà, ou les droits "
+                                "manquent) : " + key);
     }
 
     void RecordSetupValues() {
@@ -94,6 +131,31 @@ private:
     void ReportManifestError() {
         failed_ = true;
         ui::ShowErrorBox(kManifestError);
+    }
+
+    // A link that could not be saved is not reported to the person, but the
+    // journal says so.
+    static void JournalShortcut(const std::string& link) {
+        Journal.Write((win::FileExists(link) ? "Raccourci créé : " : "Le raccourci n'a pas pu être créé : ") + link);
+    }
+
+    // Records an installed file in the uninstall log, and its size for the
+    // uninstall entry.
+    void Record(const std::string& path) {
+        log_.AddFile(path);
+        installedBytes_ += win::FileSizeOf(path);
+    }
+
+    // The installed program that the first shortcut of the manifest points
+    // to; empty when there is none.
+    std::string ProgramOfTheFirstShortcut() const {
+        for (int32_t number = 1; number <= Installer.FileCount; ++number) {
+            const core::FileEntry entry = core::ReadFileEntry(manifest_, number);
+            if (entry.Raccourci.empty() && entry.RaccourciBureau.empty()) continue;
+            const std::string program = Installer.InstallDir + entry.Nom;
+            return core::IsPlainFileName(entry.Nom) && win::FileExists(program) ? program : std::string();
+        }
+        return {};
     }
 
     void InstallFile(const core::FileEntry& entry) {
@@ -123,28 +185,36 @@ private:
             failed_ = DecompressPayload(Installer.WorkDir, windowsFileDir_, entry.Nom, entry.Taille, version,
                                         keepResponsive);
             if (!failed_) {
-                log_.AddFile(windowsFileDir_ + entry.Nom);
+                Record(windowsFileDir_ + entry.Nom);
             } else {
                 // The Windows folder refused it: the destination folder will do.
                 windowsFileDir_ = Installer.InstallDir;
                 failed_ = DecompressPayload(Installer.WorkDir, Installer.InstallDir, entry.Nom, entry.Taille,
                                             version, keepResponsive);
-                log_.AddFile(Installer.InstallDir + entry.Nom);
+                Record(Installer.InstallDir + entry.Nom);
             }
         } else if (entry.Dossier == "program") {
             failed_ = DecompressPayload(Installer.WorkDir, Installer.InstallDir, entry.Nom, entry.Taille, version,
                                         keepResponsive);
-            log_.AddFile(Installer.InstallDir + entry.Nom);
+            Record(Installer.InstallDir + entry.Nom);
+        } else {
+            // Any other destination installs nothing, and is no failure.
+            Journal.Write("Fichier ignoré, son dossier « " + entry.Dossier + " » n'est ni « windows » ni « program » : " +
+                          entry.Nom);
         }
-        // Any other destination installs nothing, and is no failure.
         win::DeleteFileIfPresent(Installer.WorkDir + entry.Nom + ".Z");
         page_.Step();
     }
 
     void InstallEmptyFile(const core::FileEntry& entry) {
         const std::string path = Installer.InstallDir + entry.Nom;
-        if (!win::FileExists(path)) win::CreateEmptyFile(path);  // a failure here is not reported
-        log_.AddFile(path);
+        if (win::FileExists(path))
+            Journal.Write("Fichier vide déjà présent, conservé : " + path);
+        else if (win::CreateEmptyFile(path))  // a failure here is not reported to the person
+            Journal.Write("Fichier vide créé : " + path);
+        else
+            Journal.Write("Le fichier vide n'a pas pu être créé : " + path);
+        Record(path);
         page_.Step();
     }
 
@@ -153,6 +223,7 @@ private:
     TSetupLog log_;
     win::ProfileFile manifest_;
     bool failed_ = false;
+    uint64_t installedBytes_ = 0;
     std::string windowsFileDir_;
     std::string groupDir_;
 };
@@ -167,7 +238,11 @@ ProgressPlan PlanProgress(int32_t fileCount) {
     return {static_cast<int32_t>(maximum), 1};
 }
 
-void RunInstallation(RunProgress& page) {
+void RunInstallation(RunProgress& shownPage) {
+    JournaledProgress page(shownPage);
+    Journal.Write("Dossier d'installation : " + Installer.InstallDir + " ; groupe du menu Démarrer : " +
+                  (Installer.WantStartMenu ? "oui" : "non") + " ; raccourci sur le bureau : " +
+                  (Installer.WantDesktop ? "oui" : "non"));
     const ProgressPlan plan = PlanProgress(Installer.FileCount);
     page.SetBar(plan.maximum, plan.step);
 
@@ -180,6 +255,11 @@ void RunInstallation(RunProgress& page) {
     run.CreateStartMenuGroupIfWanted();
     run.CreateShortcuts();
     run.Register();
+    // A cancel request is honoured as a failure: it is what ended the run
+    // when it came.
+    Installer.Result = !run.Failed()              ? core::SetupResult::Installed
+                       : page.CancelRequested() ? core::SetupResult::Cancelled
+                                                : core::SetupResult::Failed;
     page.Complete(run.Failed());
 }
 
@@ -188,6 +268,7 @@ void RunInstallationShowingErrors(RunProgress& page) {
         RunInstallation(page);
     } catch (...) {
         ui::Application::Current()->HandleException(std::current_exception());
+        Installer.Result = core::SetupResult::Failed;
         page.Complete(true);
     }
 }

@@ -1,5 +1,6 @@
 #include "General/Payload.h"
 
+#include "Journal/Journal.h"
 #include "Variable/Variable.h"
 #include "core/errors.h"
 #include "core/inflate.h"
@@ -46,7 +47,10 @@ bool ExtractPayload(const std::string& resourceName) {
 bool DecompressPayload(const std::string& workDir, const std::string& destDir, const std::string& fileName,
                        int32_t byteCount, int32_t version, const std::function<void()>& onChunk) {
     const std::string destination = destDir + fileName;
-    if (KeepsNewerVersion(destination, version)) return false;
+    if (KeepsNewerVersion(destination, version)) {
+        Journal.Write("Fichier conservé, celui en place a une version plus récente : " + destination);
+        return false;
+    }
     if (byteCount <= 0) return Fail(DecompressionFailureText(fileName));
 
     // The caller has just written the work copy: not finding it is a fault of
@@ -88,5 +92,6 @@ bool DecompressPayload(const std::string& workDir, const std::string& destDir, c
         win::DeleteFileIfPresent(temporary);
         return Fail(CopyFailureText(fileName));
     }
+    Journal.Write("Fichier installé : " + destination);
     return false;
 }

@@ -19,6 +19,9 @@ uint8_t ReadSetupList() {
     Installer.StartMenuGroupName = values.StartMenuGroupName;
     Installer.UninstallName = values.UninstallName;
     Installer.RunName = values.RunName;
-    if (status == core::SetupOk) Installer.FileCount = values.FileCount;
+    if (status == core::SetupOk) {
+        Installer.FileCount = values.FileCount;
+        Installer.Publisher = values.Publisher;
+    }
     return status;
 }

@@ -1,7 +1,11 @@
 #include "General/Shell.h"
 
+#include <algorithm>
+
+#include "core/journal.h"
 #include "core/text.h"
 #include "win/files.h"
+#include "win/local_time.h"
 #include "win/registry.h"
 #include "win/shell.h"
 
@@ -15,6 +19,12 @@ const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 std::string CreateGroupIn(const std::string& programs, const std::string& groupName) {
     const std::string folder = core::IncludeBackslash(programs) + groupName;
     return win::ForceDirectories(folder) ? folder : std::string();
+}
+
+// A program path with a blank is quoted, so that Windows cannot mistake
+// C:\Program.exe for it.
+std::string QuotedIfBlank(const std::string& program) {
+    return program.find(' ') != std::string::npos ? "\"" + program + "\"" : program;
 }
 
 }  // namespace
@@ -54,16 +64,39 @@ bool CreateDesktopShortcut(const std::string& target, const std::string& name) {
 }
 
 std::string UninstallCommand(const std::string& uninstallerPath, const std::string& logPath) {
-    const bool hasBlank = uninstallerPath.find(' ') != std::string::npos;
-    const std::string program = hasBlank ? "\"" + uninstallerPath + "\"" : uninstallerPath;
-    return program + " \"" + logPath + "\"";
+    return QuotedIfBlank(uninstallerPath) + " \"" + logPath + "\"";
 }
 
-void RegisterUninstaller(const std::string& keyName, const std::string& displayName,
-                         const std::string& uninstallerPath, const std::string& logPath) {
+std::string QuietUninstallCommand(const std::string& uninstallerPath, const std::string& logPath) {
+    return QuotedIfBlank(uninstallerPath) + " /S \"" + logPath + "\"";
+}
+
+std::string UninstallKeyPath(const std::string& keyName) { return kUninstallKey + keyName; }
+
+bool RegisterUninstaller(const std::string& keyName, const std::string& displayName,
+                         const std::string& uninstallerPath, const std::string& logPath,
+                         const UninstallEntryDetails& details) {
     const auto entry = win::CreateRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey + keyName, KEY_ALL_ACCESS);
     // An entry left by an earlier installation stays as it is.
-    if (!entry.key || !entry.isNew) return;
+    if (!entry.key || !entry.isNew) return false;
     win::WriteRegistryString(entry.key, "DisplayName", displayName);
     win::WriteRegistryString(entry.key, "UninstallString", UninstallCommand(uninstallerPath, logPath));
+
+    // What the list of installed programs shows, and what package managers
+    // use to remove the program without a person.
+    const auto writeText = [&](const char* name, const std::string& value) {
+        if (!value.empty()) win::WriteRegistryString(entry.key, name, value);
+    };
+    writeText("DisplayVersion", details.version);
+    writeText("InstallLocation", details.installFolder);
+    writeText("DisplayIcon", details.icon);
+    writeText("Publisher", details.publisher);
+    const uint64_t kibibytes = (details.installedBytes + 1023) / 1024;
+    win::WriteRegistryDword(entry.key, "EstimatedSize", static_cast<DWORD>(std::min<uint64_t>(kibibytes, MAXDWORD)));
+    win::WriteRegistryString(entry.key, "InstallDate", core::CompactDate(win::LocalNow()));
+    // The installer can neither change nor repair an installation.
+    win::WriteRegistryDword(entry.key, "NoModify", 1);
+    win::WriteRegistryDword(entry.key, "NoRepair", 1);
+    win::WriteRegistryString(entry.key, "QuietUninstallString", QuietUninstallCommand(uninstallerPath, logPath));
+    return true;
 }

@@ -34,6 +34,12 @@ std::string FindWorkDir() {
     return {};
 }
 
+void DeleteWorkCopy() {
+    // Without a work folder the name alone would point into the current
+    // folder: there is then nothing of ours to remove.
+    if (!Installer.WorkDir.empty()) win::DeleteFileIfPresent(Installer.WorkDir + kSetupListName);
+}
+
 bool ExtractSetupList() {
     const auto manifest = win::FindRawData(kSetupListName);
     return manifest && win::WriteWholeFile(Installer.WorkDir + kSetupListName, *manifest);

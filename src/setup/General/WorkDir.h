@@ -10,4 +10,7 @@ std::string FindWorkDir();
 // Writes the embedded manifest to WorkDir + "SETUP.LST".
 bool ExtractSetupList();
 
+// Removes the work copy of the manifest, when there is a work folder.
+void DeleteWorkCopy();
+
 inline constexpr const char* kSetupListName = "SETUP.LST";

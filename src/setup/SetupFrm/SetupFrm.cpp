@@ -7,7 +7,6 @@
 #include "core/background.h"
 #include "ui/dpi.h"
 #include "ui/message_dialog.h"
-#include "win/files.h"
 
 const char* const kCloseQuestionText =
     "Si vous quittez maintenant, l'installation ne sera pas terminée.\r"
@@ -40,8 +39,9 @@ TSetupForm::TSetupForm()
 void TSetupForm::FormCreate() { SetCaption("Installation de " + Installer.AppName); }
 
 void TSetupForm::FormShow() {
-    CurrentPage = 1;
-    if (Form1) Form1->Show();
+    // /SILENT asks nothing: the run starts at once on the progress page.
+    CurrentPage = Installer.CommandLine.mode == core::SetupMode::Silent ? 4 : 1;
+    if (ui::Form* page = PageByNumber(CurrentPage)) page->Show();
 }
 
 void TSetupForm::FormPaint(HDC dc) {
@@ -83,6 +83,12 @@ void TSetupForm::SwitchPage(ui::Form& from, ui::Form& to, uint8_t page) {
 }
 
 void TSetupForm::FormCloseQuery(bool& canClose) {
+    // Without a person to answer, the question is never asked and the window
+    // stays; "Annuler" on the progress page stops the run.
+    if (Installer.CommandLine.Unattended()) {
+        canClose = false;
+        return;
+    }
     // While the question is open, repaints of the background must not raise
     // the page over the question box.
     const uint8_t savedPage = CurrentPage;
@@ -96,8 +102,4 @@ void TSetupForm::FormCloseQuery(bool& canClose) {
         if (ui::Form* page = PageByNumber(CurrentPage)) page->Show();
 }
 
-void TSetupForm::FormDestroy() {
-    // Without a work folder the name alone would point into the current
-    // folder: there is then nothing of ours to remove.
-    if (!Installer.WorkDir.empty()) win::DeleteFileIfPresent(Installer.WorkDir + kSetupListName);
-}
+void TSetupForm::FormDestroy() { DeleteWorkCopy(); }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/setup_command.h"
+
 struct InstallerState {
     std::string WorkDir;             // writable work folder, ends with "\"; empty: none found
     std::string AppName;             // manifest Nom
@@ -18,6 +20,13 @@ struct InstallerState {
     bool WantDesktop = false;
     std::string UninstallName;       // manifest Desinstall
     std::string RunName;             // manifest Run
+    std::string Publisher;           // manifest Editeur, optional: may be empty
+
+    // The command line's choices; a bare start leaves them all off.
+    core::SetupOptions CommandLine;
+    // How the start ended, for the exit code.  Until the run completes, the
+    // person has left the wizard: that is cancelling.
+    core::SetupResult Result = core::SetupResult::Cancelled;
 };
 
 // The one process-wide instance.

@@ -4,7 +4,6 @@
 #include "General/WorkDir.h"
 #include "Variable/Variable.h"
 #include "ui/message_dialog.h"
-#include "win/files.h"
 
 // Lines are separated by a single carriage return, with an empty line before
 // the last.
@@ -18,7 +17,7 @@ bool StartUp() {
     Installer.WorkDir = FindWorkDir();
     if (!Installer.WorkDir.empty() && ExtractSetupList() && ReadSetupList() == 0) return true;
 
-    if (!Installer.WorkDir.empty()) win::DeleteFileIfPresent(Installer.WorkDir + kSetupListName);
+    DeleteWorkCopy();
     ui::ShowErrorBox(kStartUpErrorText);
     return false;
 }

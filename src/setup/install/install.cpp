@@ -1,22 +1,14 @@
-// The program entry: start up, create the windows, run the message loop.
+// The program entry: the application object, then everything else.
 
 #include <windows.h>
 
-#include "install/MainWindows.h"
-#include "install/StartUp.h"
+#include "install/Setup.h"
 #include "ui/application.h"
 #include "win/system_library.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     win::RestrictDllSearchToSystemFolder();
 
     ui::Application application;
-    if (!StartUp()) return 1;
-
-    // The windows live until the loop ends and are destroyed in reverse
-    // order of creation, before the installer state is released.
-    MainWindows windows;
-    windows.Show();
-    application.Run();
-    return 0;
+    return RunSetup(arguments ? arguments : "");
 }

@@ -1,0 +1,104 @@
+#include "install/Setup.h"
+
+#include <windows.h>
+
+#include <optional>
+
+#include "Chemin/Chemin.h"
+#include "Deroulement/InstallationRun.h"
+#include "General/WorkDir.h"
+#include "Journal/Journal.h"
+#include "Variable/Variable.h"
+#include "core/setup_command.h"
+#include "core/text.h"
+#include "install/MainWindows.h"
+#include "install/StartUp.h"
+#include "ui/application.h"
+#include "ui/message_dialog.h"
+
+namespace {
+
+// The progress page of /S: no window, nothing to show, nobody to cancel.
+class WindowlessProgress final : public RunProgress {
+public:
+    void SetBar(int32_t, int32_t) override {}
+    void SetStatus(const std::string&, bool) override {}
+    void Step() override {}
+    void ProcessMessages() override {}
+    bool CancelRequested() const override { return false; }
+    void Complete(bool) override {}
+};
+
+const char* Verdict(core::SetupResult result) {
+    switch (result) {
+    case core::SetupResult::Installed: return "L'installation s'est terminée avec succès.";
+    case core::SetupResult::Failed: return "L'installation a échoué.";
+    case core::SetupResult::Cancelled: return "L'installation a été annulée.";
+    case core::SetupResult::CannotStart: return "L'installation n'a pas pu démarrer.";
+    case core::SetupResult::BadCommandLine: return "La ligne de commande est incorrecte : rien n'a été installé.";
+    }
+    return "";
+}
+
+int Finish(core::SetupResult result) {
+    const int code = core::SetupExitCode(result, Installer.CommandLine.switchesGiven);
+    Journal.Write(std::string(Verdict(result)) + " Code de sortie : " + std::to_string(code) + ".");
+    return code;
+}
+
+// What the options page would have stored, from the command line.
+void ChooseWithoutAPerson() {
+    Installer.InstallDir = core::IncludeBackslash(DefaultDestination());
+    Installer.WantStartMenu = !Installer.CommandLine.noStartMenu;
+    Installer.WantDesktop = Installer.CommandLine.desktop;
+}
+
+}  // namespace
+
+int RunSetup(const std::string& arguments) {
+    const core::SetupCommandLine commandLine = core::ParseSetupCommandLine(arguments);
+    Installer.CommandLine = commandLine.options;
+    const core::SetupOptions& options = Installer.CommandLine;
+
+    // In the silent modes nothing waits for a person: every box is answered
+    // as closing it would answer, and the run goes on or stops as it does
+    // after that box.  Nor may the system ask for a disk.
+    std::optional<ui::ScopedDialogCapture> noBoxes;
+    if (options.Unattended()) {
+        noBoxes.emplace();
+        ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    }
+    const ui::ScopedDialogObserver journalOfBoxes(JournalBox);
+
+    std::string problem = commandLine.problem;
+    if (!options.logPath.empty() && !Journal.Open(options.logPath) && problem.empty())
+        problem = "Le journal « " + options.logPath +
+                  " » ne peut pas être créé : vérifiez son dossier et vos droits (option /LOG).";
+    Journal.Write("Ligne de commande : " + arguments);
+    if (!problem.empty()) {
+        ui::ShowErrorBox(core::CommandLineErrorText(problem));
+        return Finish(core::SetupResult::BadCommandLine);
+    }
+    if (options.help) {
+        ui::ShowDialog(ui::DialogKind::Information, core::SetupHelpText(), ui::DialogButtons::Ok);
+        return 0;
+    }
+
+    if (!StartUp()) return Finish(core::SetupResult::CannotStart);
+    Journal.Write("Installation de " + Installer.AppName + " " + Installer.AppVersion + " ; dossier de travail : " +
+                  Installer.WorkDir);
+    if (options.Unattended()) ChooseWithoutAPerson();
+
+    if (options.mode == core::SetupMode::VerySilent) {
+        WindowlessProgress progress;
+        RunInstallationShowingErrors(progress);
+        DeleteWorkCopy();
+    } else {
+        // The windows live until the loop ends and are destroyed in reverse
+        // order of creation, before the installer state is released.
+        MainWindows windows;
+        windows.Show();
+        ui::Application::Current()->Run();
+    }
+    return Finish(Installer.Result);
+}
