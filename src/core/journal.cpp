@@ -1,14 +1,24 @@
 #include "core/journal.h"
 
-#include <cstdio>
+#include <string>
 
 namespace core {
 
+namespace {
+
+// A number with at least `width` digits, zeros before: no printf, which would
+// bring a whole formatting engine into the installer.
+std::string Digits(int value, size_t width) {
+    std::string text = std::to_string(value);
+    if (text.size() < width) text.insert(0, width - text.size(), '0');
+    return text;
+}
+
+}  // namespace
+
 std::string JournalLine(const LocalTime& time, std::string_view text) {
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d  ", time.year, time.month, time.day,
-                  time.hour, time.minute, time.second);
-    std::string line = stamp;
+    std::string line = Digits(time.year, 4) + "-" + Digits(time.month, 2) + "-" + Digits(time.day, 2) + " " +
+                       Digits(time.hour, 2) + ":" + Digits(time.minute, 2) + ":" + Digits(time.second, 2) + "  ";
     const size_t textStart = line.size();
     bool lastWasBreak = false;
     for (const char c : text) {
@@ -24,9 +34,7 @@ std::string JournalLine(const LocalTime& time, std::string_view text) {
 }
 
 std::string CompactDate(const LocalTime& time) {
-    char date[16];
-    std::snprintf(date, sizeof date, "%04d%02d%02d", time.year, time.month, time.day);
-    return date;
+    return Digits(time.year, 4) + Digits(time.month, 2) + Digits(time.day, 2);
 }
 
 }  // namespace core

@@ -92,7 +92,9 @@ bool RunXdotool(const std::string& arguments) {
             text.assign(buffer, read);
             return true;
         },
-        10s);
+        // Generous: a loaded machine may take seconds to start a program.
+        // Pressing on after a late xdotool would send its keys out of turn.
+        60s);
     ::DeleteFileA(statusFile.c_str());
     return ended && text == "0\n";
 }

@@ -63,12 +63,17 @@ protected:
     // through the X server under Wine, so wait for it.
     void Activate() {
         ::SetForegroundWindow(form->Handle());
-        ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == form->Handle(); }));
+        ASSERT_TRUE(PumpUntil([&] { return InFront(); }));
+    }
+    bool InFront() const {
+        return ::GetForegroundWindow() == form->Handle() && ::GetActiveWindow() == form->Handle();
     }
     // Real keys into the X server, then this thread's messages until
-    // `handled` shows their effect.  Nothing re-activates the form between
-    // keys: a form that lost the activation fails the press.
+    // `handled` shows their effect.  The messages already on their way are
+    // handled first, so that the robot sees the form as it is; nothing
+    // activates the form again, so a form that loses the keyboard fails.
     void Press(const char* keys, const std::function<bool()>& handled) {
+        ASSERT_TRUE(PumpUntil([&] { return InFront(); })) << "the form is no longer in front before " << keys;
         ASSERT_TRUE(robot::PressKeys(form->Handle(), keys)) << keys;
         EXPECT_TRUE(PumpUntil(handled)) << keys;
     }
