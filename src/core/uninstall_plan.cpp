@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "core/command_line.h"
 #include "core/text.h"
 
 namespace core {
@@ -261,12 +262,10 @@ std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const Protect
 }
 
 bool UninstallStringNamesLog(std::string_view uninstallString, std::string_view logPath) {
-    const size_t open = uninstallString.find('"');
-    if (open == std::string_view::npos) return false;
-    const size_t close = uninstallString.find('"', open + 1);
-    if (close == std::string_view::npos) return false;
-    const std::string named(uninstallString.substr(open + 1, close - open - 1));
-    return SameFolder(named, std::string(logPath));
+    // Read as Windows will run it: the program, quoted or not, then its
+    // arguments, the log last.
+    const std::vector<std::string> words = SplitCommandLine(uninstallString);
+    return words.size() >= 2 && SameFolder(words.back(), std::string(logPath));
 }
 
 }  // namespace core

@@ -223,7 +223,15 @@ TEST(UninstallPlan, TheUninstallEntryMustNameThisLog) {
     EXPECT_TRUE(UninstallStringNamesLog(entry, "c:\\program files\\korvalix\\SETUP.LOG"));
     EXPECT_FALSE(UninstallStringNamesLog(entry, "D:\\Korvalix\\setup.log"));
     EXPECT_FALSE(UninstallStringNamesLog("C:\\windows\\uninst_Korvalix.exe", "C:\\windows\\uninst_Korvalix.exe"));
-    EXPECT_FALSE(UninstallStringNamesLog("x \"C:\\a\\setup.log", "C:\\a\\setup.log"));
+    // An unclosed quote runs to the end, as Windows reads it.
+    EXPECT_TRUE(UninstallStringNamesLog("x \"C:\\a\\setup.log", "C:\\a\\setup.log"));
+
+    // The installer quotes an uninstaller path that holds a blank.
+    const std::string quoted =
+        "\"C:\\Program Files\\Korvalix\\uninst_Korvalix.exe\" \"C:\\Program Files\\Korvalix\\setup.log\"";
+    EXPECT_TRUE(UninstallStringNamesLog(quoted, "C:\\Program Files\\Korvalix\\setup.log"));
+    EXPECT_FALSE(UninstallStringNamesLog(quoted, "C:\\Program Files\\Korvalix\\uninst_Korvalix.exe"));
+    EXPECT_FALSE(UninstallStringNamesLog("\"C:\\a b\\setup.log\"", "C:\\a b\\setup.log"));  // a program, no log
 }
 
 }  // namespace
