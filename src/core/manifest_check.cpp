@@ -57,7 +57,7 @@ std::string CheckSetupKey(const IniFile& manifest, Report& report, const char* k
 bool Contains(const std::string& text, char c) { return text.find(c) != std::string::npos; }
 
 void CheckEntry(const IniFile& manifest, int32_t number, const PayloadSize& payloadSize, Report& report,
-                std::set<std::string>& names) {
+                std::set<std::u16string>& names) {
     const std::string section = FileSectionName(number);
     const FileEntry entry = ReadFileEntry(manifest, number);
 
@@ -66,9 +66,9 @@ void CheckEntry(const IniFile& manifest, int32_t number, const PayloadSize& payl
     } else if (!IsPlainFileName(entry.Nom)) {
         report.Error(section, "Nom", "\"" + entry.Nom + "\" is not a plain file name");
     } else {
-        std::string upper = entry.Nom;
-        for (char& c : upper)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        // Payload resources are found by their name in capitals.
+        std::u16string upper;
+        for (const char c : entry.Nom) upper.push_back(UpperCaseOf(Cp1252ToUnicode(static_cast<unsigned char>(c))));
         if (!names.insert(upper).second)
             report.Warning(section, "Nom", "\"" + entry.Nom + "\" is listed twice; both share one payload");
     }
@@ -147,7 +147,7 @@ std::vector<ManifestProblem> CheckManifest(const IniFile& manifest, const Payloa
     for (const IniFile::Section& section : manifest.Sections())
         if (const std::optional<int32_t> n = FileSectionNumber(section.name)) present.insert(*n);
 
-    std::set<std::string> names;
+    std::set<std::u16string> names;
     bool uninstallerListed = false;
     for (int32_t n = 1; n <= count; ++n) {
         if (!present.count(n)) {
