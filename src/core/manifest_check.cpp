@@ -86,6 +86,12 @@ void CheckEntry(const IniFile& manifest, int32_t number, const PayloadSize& payl
         }
     }
 
+    // A shortcut is made under its name plus ".lnk" in the group or on the
+    // desktop, and must stay there.
+    for (const auto& [key, shortcut] : {std::pair{"Raccourci", entry.Raccourci}, {"RaccourciBureau", entry.RaccourciBureau}})
+        if (!shortcut.empty() && !IsPlainFileName(shortcut))
+            report.Error(section, key, "\"" + shortcut + "\" is not a plain file name: the run fails when it makes the shortcut");
+
     if (entry.Taille > 0 && entry.Dossier != "windows" && entry.Dossier != "program")
         report.Warning(section, "Dossier",
                        "\"" + entry.Dossier + "\" is neither \"windows\" nor \"program\": the file is not installed");
@@ -114,11 +120,22 @@ bool IsDeviceName(const std::string& name) {
 
 bool IsPlainFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
+    if (name.back() == '.' || name.back() == ' ') return false;
     for (const char c : name) {
         if (static_cast<unsigned char>(c) < 32) return false;
         if (Contains("\\/:*?\"<>|", c)) return false;
     }
     return !IsDeviceName(name);
+}
+
+bool IsGroupName(const std::string& name) {
+    size_t start = 0;
+    for (;;) {
+        const size_t end = name.find('\\', start);
+        if (!IsPlainFileName(name.substr(start, end == std::string::npos ? std::string::npos : end - start))) return false;
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
 }
 
 std::vector<ManifestProblem> CheckManifest(const IniFile& manifest, const PayloadSize& payloadSize) {
@@ -128,7 +145,10 @@ std::vector<ManifestProblem> CheckManifest(const IniFile& manifest, const Payloa
     const std::string name = CheckSetupKey(manifest, report, "Nom", kMissing, SetupBadName);
     CheckSetupKey(manifest, report, "DossierInstall", kMissing, SetupBadFolder);
     CheckSetupKey(manifest, report, "Version", kMissing, SetupBadVersion);
-    CheckSetupKey(manifest, report, "DossierDemarrage", kMissing, SetupBadStartMenuGroup);
+    const std::string group = CheckSetupKey(manifest, report, "DossierDemarrage", kMissing, SetupBadStartMenuGroup);
+    if (!group.empty() && group != kMissing && !IsGroupName(group))
+        report.Error("Setup", "DossierDemarrage",
+                     "\"" + group + "\" is not a group name (plain names joined by \"\\\"): the run fails when it makes the group");
     // Desinstall and Run default to Nom; while Nom is wrong, only their own
     // values can be judged.
     const bool nameOk = !name.empty() && name != kMissing;

@@ -50,7 +50,12 @@ public:
     void CreateStartMenuGroupIfWanted() {
         if (!Installer.WantStartMenu) return;
         page_.SetStatus("Création du dossier de démarrage...");
-        groupDir_ = CreateStartMenuGroup(Installer.StartMenuGroupName);
+        // A name with "..", a drive or a final dot would put the group, and
+        // its shortcuts, outside the Programs folder.
+        if (core::IsGroupName(Installer.StartMenuGroupName))
+            groupDir_ = CreateStartMenuGroup(Installer.StartMenuGroupName);
+        else
+            ReportManifestError();
         log_.SetStartMenuFolder(groupDir_);
         page_.Step();
     }
@@ -61,15 +66,29 @@ public:
             if (failed_) continue;
             const core::FileEntry entry = core::ReadFileEntry(manifest_, number);
             const std::string target = Installer.InstallDir + entry.Nom;
-            if (Installer.WantStartMenu && !entry.Raccourci.empty() && !groupDir_.empty()) {
-                page_.SetStatus("Création du raccourci dans le dossier de démarrage...");
-                CreateShortcut(target, groupDir_, entry.Raccourci);
-                log_.AddFile(core::IncludeBackslash(groupDir_) + entry.Raccourci + ".lnk");
+            const bool inGroup = Installer.WantStartMenu && !entry.Raccourci.empty() && !groupDir_.empty();
+            const bool onDesktop = Installer.WantDesktop && !entry.RaccourciBureau.empty();
+            // Like file names, shortcut names must not lead out of their folder.
+            if ((inGroup && !core::IsPlainFileName(entry.Raccourci)) ||
+                (onDesktop && !core::IsPlainFileName(entry.RaccourciBureau))) {
+                ReportManifestError();
+                continue;
             }
-            if (Installer.WantDesktop && !entry.RaccourciBureau.empty()) {
+            // Only a link that exists is recorded; one that could not be made
+            // is said, and the run goes on: the application itself is there.
+            if (inGroup) {
+                page_.SetStatus("Création du raccourci dans le dossier de démarrage...");
+                if (CreateShortcut(target, groupDir_, entry.Raccourci))
+                    log_.AddFile(core::IncludeBackslash(groupDir_) + entry.Raccourci + ".lnk");
+                else
+                    ReportShortcutNotMade(entry.Raccourci, "dans le dossier de démarrage");
+            }
+            if (onDesktop) {
                 page_.SetStatus("Création du raccourci sur le bureau...");
-                CreateDesktopShortcut(target, entry.RaccourciBureau);
-                log_.AddFile("%desktop%\\" + entry.RaccourciBureau + ".lnk");
+                if (CreateDesktopShortcut(target, entry.RaccourciBureau))
+                    log_.AddFile("%desktop%\\" + entry.RaccourciBureau + ".lnk");
+                else
+                    ReportShortcutNotMade(entry.RaccourciBureau, "sur le bureau");
             }
             page_.Step();
         }
@@ -94,6 +113,11 @@ private:
     void ReportManifestError() {
         failed_ = true;
         ui::ShowErrorBox(kManifestError);
+    }
+
+    static void ReportShortcutNotMade(const std::string& name, const char* where) {
+        ui::ShowDialog(ui::DialogKind::Warning,
+                       "Le raccourci \"" + name + "\" n'a pas pu être créé " + where + ".", ui::DialogButtons::Ok);
     }
 
     void InstallFile(const core::FileEntry& entry) {
