@@ -194,7 +194,12 @@ TEST_F(InstallationRunTest, ANewerFileLeftByTheVersionGateCountsAsInstalled) {
     EXPECT_TRUE(dialogs.Requests().empty());
     EXPECT_FALSE(page.failed);
     EXPECT_EQ(ReadWholeFile(Installer.InstallDir + "korvalix.exe"), before);
-    EXPECT_NE(Log().find("Nom=" + Installer.InstallDir + "korvalix.exe\r\n"), std::string::npos);
+    // Recorded, and marked as not the installation's own, so that the
+    // uninstaller leaves it to whoever put it there.
+    EXPECT_NE(Log().find("[Fichier_2]\r\nConserver=1\r\nNom=" + Installer.InstallDir + "korvalix.exe\r\n"),
+              std::string::npos)
+        << Log();
+    EXPECT_NE(Log().find("[Fichier_3]\r\nNom=" + Installer.InstallDir + "korvalix32.hlp\r\n"), std::string::npos);
 }
 
 TEST_F(InstallationRunTest, AnEmptyNameStopsTheFilesButNotTheGroupAndTheEntry) {

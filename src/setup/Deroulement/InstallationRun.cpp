@@ -142,27 +142,40 @@ private:
 
         const int32_t version = core::VersionToNumber(entry.Version);
         auto keepResponsive = [this] { page_.ProcessMessages(); };
+        // Installs into the folder unless the version gate keeps the newer
+        // file there; true on failure.
+        auto installInto = [&](const std::string& folder, bool& kept) {
+            kept = KeepsNewerVersion(folder + entry.Nom, version);
+            return !kept &&
+                   DecompressPayload(Installer.WorkDir, folder, entry.Nom, entry.Taille, version, keepResponsive);
+        };
+        bool kept = false;
         if (entry.Dossier == "windows") {
             windowsFileDir_ = core::IncludeBackslash(GetWindowsDir());
-            failed_ = DecompressPayload(Installer.WorkDir, windowsFileDir_, entry.Nom, entry.Taille, version,
-                                        keepResponsive);
+            failed_ = installInto(windowsFileDir_, kept);
             if (!failed_) {
-                log_.AddFile(windowsFileDir_ + entry.Nom);
+                Record(windowsFileDir_ + entry.Nom, kept);
             } else {
                 // The Windows folder refused it: the destination folder will do.
                 windowsFileDir_ = Installer.InstallDir;
-                failed_ = DecompressPayload(Installer.WorkDir, Installer.InstallDir, entry.Nom, entry.Taille,
-                                            version, keepResponsive);
-                log_.AddFile(Installer.InstallDir + entry.Nom);
+                failed_ = installInto(Installer.InstallDir, kept);
+                Record(Installer.InstallDir + entry.Nom, kept);
             }
         } else if (entry.Dossier == "program") {
-            failed_ = DecompressPayload(Installer.WorkDir, Installer.InstallDir, entry.Nom, entry.Taille, version,
-                                        keepResponsive);
-            log_.AddFile(Installer.InstallDir + entry.Nom);
+            failed_ = installInto(Installer.InstallDir, kept);
+            Record(Installer.InstallDir + entry.Nom, kept);
         }
         // Any other destination installs nothing, and is no failure.
         win::DeleteFileIfPresent(Installer.WorkDir + entry.Nom + ".Z");
         page_.Step();
+    }
+
+    // A file that the version gate kept belongs to whoever put it there.
+    void Record(const std::string& path, bool kept) {
+        if (kept)
+            log_.AddKeptFile(path);
+        else
+            log_.AddFile(path);
     }
 
     void InstallEmptyFile(const core::FileEntry& entry) {
