@@ -1,8 +1,11 @@
+// rand_s, the C runtime's door to the system's random numbers.
+#define _CRT_RAND_S
+#include <stdlib.h>
+
 #include "win/files.h"
 
-#include <windows.h>
-
 #include <algorithm>
+#include <cstdio>
 
 #include "win/handle.h"
 
@@ -72,6 +75,47 @@ bool ForceDirectories(const std::string& path) {
     }
     // A folder made meanwhile by someone else counts; a file of that name does not.
     return ::CreateDirectoryA(folder.c_str(), nullptr) || FolderExists(folder);
+}
+
+bool RemoveFolderIfEmpty(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != 0; }
+
+PrivateSecurity::PrivateSecurity() {
+    HANDLE rawToken = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return;
+    const KernelHandle token(rawToken);
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<uint8_t> user(size);
+    if (size == 0 || !::GetTokenInformation(token.get(), TokenUser, user.data(), size, &size)) return;
+    const PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
+    sid_.assign(static_cast<const uint8_t*>(sid), static_cast<const uint8_t*>(sid) + ::GetLengthSid(sid));
+
+    acl_.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + sid_.size());
+    const auto acl = reinterpret_cast<PACL>(acl_.data());
+    valid_ = ::InitializeAcl(acl, static_cast<DWORD>(acl_.size()), ACL_REVISION) &&
+             ::AddAccessAllowedAceEx(acl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS,
+                                     sid_.data()) &&
+             ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+             ::SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) &&
+             ::SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    attributes_ = {sizeof attributes_, &descriptor_, FALSE};
+}
+
+std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix) {
+    PrivateSecurity security;
+    if (!security.Attributes()) return {};
+    // A name already taken, by chance or by someone waiting for us, is never
+    // used: the folder must be new.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        unsigned int high = 0, low = 0;
+        if (rand_s(&high) != 0 || rand_s(&low) != 0) return {};
+        char digits[17];
+        std::snprintf(digits, sizeof digits, "%08x%08x", high, low);
+        const std::string folder = parent + prefix + digits;
+        if (::CreateDirectoryA(folder.c_str(), security.Attributes())) return folder + "\\";
+        if (::GetLastError() != ERROR_ALREADY_EXISTS) return {};
+    }
+    return {};
 }
 
 }  // namespace win

@@ -96,8 +96,4 @@ void TSetupForm::FormCloseQuery(bool& canClose) {
         if (ui::Form* page = PageByNumber(CurrentPage)) page->Show();
 }
 
-void TSetupForm::FormDestroy() {
-    // Without a work folder the name alone would point into the current
-    // folder: there is then nothing of ours to remove.
-    if (!Installer.WorkDir.empty()) win::DeleteFileIfPresent(Installer.WorkDir + kSetupListName);
-}
+void TSetupForm::FormDestroy() { RemoveWorkDir(); }

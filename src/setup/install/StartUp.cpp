@@ -18,7 +18,7 @@ bool StartUp() {
     Installer.WorkDir = FindWorkDir();
     if (!Installer.WorkDir.empty() && ExtractSetupList() && ReadSetupList() == 0) return true;
 
-    if (!Installer.WorkDir.empty()) win::DeleteFileIfPresent(Installer.WorkDir + kSetupListName);
+    RemoveWorkDir();
     ui::ShowErrorBox(kStartUpErrorText);
     return false;
 }
