@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "win/handle.h"
+#include "win/wide_text.h"
 
 namespace win {
 
@@ -78,6 +79,39 @@ bool ForceDirectories(const std::string& path) {
 }
 
 bool RemoveFolderIfEmpty(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != 0; }
+
+std::string FinalPath(const std::string& path, bool followLast) {
+    // No access beyond the attributes: a file in use or a folder opens too.
+    const FileHandle file(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | (followLast ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+                                        nullptr));
+    return file ? FinalPathOf(file.get()) : std::string();
+}
+
+std::string FinalPathOf(HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
+                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return {};
+        const bool fits = length < path.size();
+        path.resize(length);
+        if (fits) break;
+    }
+    // "\\?\C:\..." and "\\?\UNC\server\share\..." as the "A" functions write them.
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        path = L"\\\\" + path.substr(8);
+    else if (path.rfind(L"\\\\?\\", 0) == 0)
+        path = path.substr(4);
+    return AnsiPath(path).value_or(std::string());
+}
+
+bool SamePathText(std::string_view a, std::string_view b) {
+    const std::wstring wideA = AnsiToWide(a), wideB = AnsiToWide(b);
+    return ::CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()), wideB.data(),
+                                  static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
+}
 
 PrivateSecurity::PrivateSecurity() {
     HANDLE rawToken = nullptr;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace win {
@@ -31,6 +32,20 @@ bool FolderExists(const std::string& path);
 bool ForceDirectories(const std::string& path);
 // Removes the folder if it is empty.
 bool RemoveFolderIfEmpty(const std::string& path);
+
+// The final path of an existing file or folder, as GetFinalPathNameByHandle
+// gives it: links and junctions resolved, long names for short ones, names
+// as the disk spells them; "\\server\share\..." for a network path.  With
+// `followLast` false, a link that the path names is itself the answer, as
+// deleting it deletes the link.  Empty when the path cannot be opened or has
+// no form the "A" functions take.
+std::string FinalPath(const std::string& path, bool followLast);
+// The same for a file already open.
+std::string FinalPathOf(HANDLE file);
+
+// True when the two paths are the same text as the file system compares
+// names: the system's ordinal comparison, without regard to case.
+bool SamePathText(std::string_view a, std::string_view b);
 
 // A new folder in `parent` (which ends with "\") that only the running
 // account may open, named `prefix` and 16 random hexadecimal digits, so that
