@@ -186,6 +186,30 @@ TEST(PeResources, TreesThatAskMoreReadingThanTheFileHoldsAreRefused) {
     }
 }
 
+TEST(PeResources, ResourcesOfAStubWithNoOtherSectionFollowItsHeaders) {
+    // The stub's only section holds its resources, one RCDATA numbered 1.
+    Bytes image = MinimalImage();
+    const size_t optional = 0x44 + 20, section = optional + 224;
+    std::copy_n(".rsrc\0\0", 8, image.begin() + section);
+    Bytes tree(0x200, 0);
+    PutDirectory(tree, 0, {kRcData}, {0x18 | kDirectory}, false);
+    PutDirectory(tree, 0x18, {1}, {0x30 | kDirectory}, false);
+    PutDirectory(tree, 0x30, {0}, {0x48}, false);
+    Put32(tree, 0x48, 0x1000 + 0x60);
+    Put32(tree, 0x4C, 2);
+    tree[0x60] = 4;
+    tree[0x61] = 2;
+    std::copy(tree.begin(), tree.end(), image.begin() + 0x200);
+    Put32(image, optional + 96 + 2 * 8, 0x1000);
+    Put32(image, optional + 96 + 2 * 8 + 4, 0x200);
+    ASSERT_EQ(ReadResources(image).size(), 1u);
+
+    const std::vector<Resource> read = ReadResources(WriteResources(image, {RcData("B", {7})}));
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].name.name, u"B");
+    EXPECT_EQ(read[1].data, (Bytes{4, 2}));
+}
+
 TEST(PeResources, AnImageAnExecutableCannotHoldIsRefusedBeforeItIsBuilt) {
     // The stub already ends a few kilobytes below 2 GiB.
     const Bytes high = MinimalImage(0x7FFFE000);

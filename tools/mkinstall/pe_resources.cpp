@@ -361,7 +361,8 @@ std::vector<uint8_t> WriteResources(std::span<const uint8_t> image, const std::v
     std::vector<Section> kept = layout.sections;
     if (!kept.empty() && oldRva != 0 && kept.back().virtualAddress == oldRva) kept.pop_back();
 
-    uint32_t imageEnd = 0;
+    // Sections follow the headers, in the image as in the file.
+    uint32_t imageEnd = layout.sizeOfHeaders;
     uint32_t fileEnd = layout.sizeOfHeaders;
     for (const Section& s : kept) {
         imageEnd = std::max(imageEnd, static_cast<uint32_t>(s.virtualAddress + AlignUp(std::max(s.virtualSize, s.rawSize),
