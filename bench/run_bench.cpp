@@ -71,6 +71,6 @@ int main() {
     std::printf("default installation outside the 2000 ms quit-signal wait, %d runs: median %.0f ms "
                 "(fastest %.0f, slowest %.0f)\n",
                 kRuns, milliseconds[kRuns / 2], milliseconds.front(), milliseconds.back());
-    win::DeleteFileIfPresent(Installer.WorkDir + kSetupListName);
+    RemoveWorkDir();
     return 0;
 }

@@ -4,7 +4,7 @@
 // number of sections, not the numbers written in them; the check fails [Setup]
 // exactly when the installer's start-up refuses the manifest, with the status
 // the installer would give; a manifest without errors reads, entry by entry,
-// the way the run needs it.
+// the way the run needs it, its group and shortcut names included.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -34,7 +34,7 @@ bool EndsWith(const std::string& text, const std::string& end) {
 // The rule restated: what IsPlainFileName accepts can be joined to a folder.
 void CheckPlainName(const std::string& name) {
     if (!core::IsPlainFileName(name)) return;
-    Check(!name.empty() && name != "." && name != "..");
+    Check(!name.empty() && name != "." && name != ".." && name.back() != '.' && name.back() != ' ');
     for (const char c : name) Check(static_cast<unsigned char>(c) >= 32 && std::string("\\/:*?\"<>|").find(c) == std::string::npos);
 }
 
@@ -72,20 +72,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const core::IniFile manifest = core::IniFile::Parse(input.ConsumeRemainingBytesAsString());
     const std::vector<ManifestProblem> problems = core::CheckManifest(manifest, payloadSize);
 
-    // At most one problem per [Setup] key, plus the section and the uninstaller,
-    // and per numbered section: one for each key, one for the missing ones
-    // before it, one for those after the last.  Never one per missing number.
-    Check(problems.size() <= 10 + 5 * manifest.Sections().size());
+    // At most one problem per [Setup] key (two for the group), plus the
+    // section and the uninstaller, and per numbered section: one for each
+    // key, one for the missing ones before it, one for those after the last.
+    // Never one per missing number.
+    Check(problems.size() <= 11 + 7 * manifest.Sections().size());
 
+    // The faults of [Setup] that stop the start-up, as opposed to a group
+    // name that only the run refuses.
     const ManifestProblem* firstSetupError = nullptr;
     for (const ManifestProblem& problem : problems) {
         CheckDescription(problem);
-        if (!firstSetupError && problem.severity == ManifestProblem::Severity::Error && problem.section == "Setup")
+        if (!firstSetupError && problem.severity == ManifestProblem::Severity::Error && problem.section == "Setup" &&
+            (problem.key.empty() || problem.message.find("the installer refuses to start") != std::string::npos))
             firstSetupError = &problem;
     }
 
-    // [Setup] is at fault exactly when the start-up refuses it; the first
-    // fault found carries the start-up's status, as both read in one order.
+    // [Setup] stops the start-up exactly when the start-up refuses it; the
+    // first fault found carries the start-up's status, as both read in one
+    // order.
     core::SetupValues values;
     const uint8_t status = core::ReadSetupSection(manifest, values);
     Check((status == core::SetupOk) == (firstSetupError == nullptr));
@@ -100,11 +105,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Without errors, every entry the run will read is usable as it stands.
     if (!core::HasErrors(problems)) {
         Check(status == core::SetupOk);
+        Check(core::IsGroupName(values.StartMenuGroupName));
         for (int32_t n = 1; n <= std::min<int32_t>(values.FileCount, 64); ++n) {
             const core::FileEntry entry = core::ReadFileEntry(manifest, n);
             Check(manifest.FindSection(core::FileSectionName(n)) != nullptr);
             Check(core::IsPlainFileName(entry.Nom) && entry.Taille >= 0);
             CheckPlainName(entry.Nom);
+            for (const std::string& shortcut : {entry.Raccourci, entry.RaccourciBureau}) {
+                if (shortcut.empty()) continue;
+                Check(core::IsPlainFileName(shortcut));
+                CheckPlainName(shortcut);
+            }
             if (entry.Taille > 0) Check(payloadSize(entry.Nom) == static_cast<uint64_t>(entry.Taille));
             try {
                 core::VersionToNumber(entry.Version);

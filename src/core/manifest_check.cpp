@@ -57,7 +57,7 @@ std::string CheckSetupKey(const IniFile& manifest, Report& report, const char* k
 bool Contains(const std::string& text, char c) { return text.find(c) != std::string::npos; }
 
 void CheckEntry(const IniFile& manifest, int32_t number, const PayloadSize& payloadSize, Report& report,
-                std::set<std::string>& names) {
+                std::set<std::u16string>& names) {
     const std::string section = FileSectionName(number);
     const FileEntry entry = ReadFileEntry(manifest, number);
 
@@ -66,9 +66,9 @@ void CheckEntry(const IniFile& manifest, int32_t number, const PayloadSize& payl
     } else if (!IsPlainFileName(entry.Nom)) {
         report.Error(section, "Nom", "\"" + entry.Nom + "\" is not a plain file name");
     } else {
-        std::string upper = entry.Nom;
-        for (char& c : upper)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        // Payload resources are found by their name in capitals.
+        std::u16string upper;
+        for (const char c : entry.Nom) upper.push_back(UpperCaseOf(Cp1252ToUnicode(static_cast<unsigned char>(c))));
         if (!names.insert(upper).second)
             report.Warning(section, "Nom", "\"" + entry.Nom + "\" is listed twice; both share one payload");
     }
@@ -85,6 +85,12 @@ void CheckEntry(const IniFile& manifest, int32_t number, const PayloadSize& payl
                              std::to_string(*size) + " bytes");
         }
     }
+
+    // A shortcut is made under its name plus ".lnk" in the group or on the
+    // desktop, and must stay there.
+    for (const auto& [key, shortcut] : {std::pair{"Raccourci", entry.Raccourci}, {"RaccourciBureau", entry.RaccourciBureau}})
+        if (!shortcut.empty() && !IsPlainFileName(shortcut))
+            report.Error(section, key, "\"" + shortcut + "\" is not a plain file name: the run fails when it makes the shortcut");
 
     if (entry.Taille > 0 && entry.Dossier != "windows" && entry.Dossier != "program")
         report.Warning(section, "Dossier",
@@ -114,11 +120,22 @@ bool IsDeviceName(const std::string& name) {
 
 bool IsPlainFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
+    if (name.back() == '.' || name.back() == ' ') return false;
     for (const char c : name) {
         if (static_cast<unsigned char>(c) < 32) return false;
         if (Contains("\\/:*?\"<>|", c)) return false;
     }
     return !IsDeviceName(name);
+}
+
+bool IsGroupName(const std::string& name) {
+    size_t start = 0;
+    for (;;) {
+        const size_t end = name.find('\\', start);
+        if (!IsPlainFileName(name.substr(start, end == std::string::npos ? std::string::npos : end - start))) return false;
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
 }
 
 std::vector<ManifestProblem> CheckManifest(const IniFile& manifest, const PayloadSize& payloadSize) {
@@ -128,7 +145,10 @@ std::vector<ManifestProblem> CheckManifest(const IniFile& manifest, const Payloa
     const std::string name = CheckSetupKey(manifest, report, "Nom", kMissing, SetupBadName);
     CheckSetupKey(manifest, report, "DossierInstall", kMissing, SetupBadFolder);
     CheckSetupKey(manifest, report, "Version", kMissing, SetupBadVersion);
-    CheckSetupKey(manifest, report, "DossierDemarrage", kMissing, SetupBadStartMenuGroup);
+    const std::string group = CheckSetupKey(manifest, report, "DossierDemarrage", kMissing, SetupBadStartMenuGroup);
+    if (!group.empty() && group != kMissing && !IsGroupName(group))
+        report.Error("Setup", "DossierDemarrage",
+                     "\"" + group + "\" is not a group name (plain names joined by \"\\\"): the run fails when it makes the group");
     // Desinstall and Run default to Nom; while Nom is wrong, only their own
     // values can be judged.
     const bool nameOk = !name.empty() && name != kMissing;
@@ -156,7 +176,7 @@ std::vector<ManifestProblem> CheckManifest(const IniFile& manifest, const Payloa
     for (const IniFile::Section& section : manifest.Sections())
         if (const std::optional<int32_t> n = FileSectionNumber(section.name)) present.insert(*n);
 
-    std::set<std::string> names;
+    std::set<std::u16string> names;
     bool uninstallerListed = false;
     for (int32_t n = 1; n <= count; ++n) {
         if (!present.count(n)) {

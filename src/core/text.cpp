@@ -107,4 +107,45 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+char16_t Cp1252ToUnicode(unsigned char byte) {
+    // 0x80..0x9F hold punctuation and a few letters; the rest is Latin-1.
+    static constexpr char16_t kHigh[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                           0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+}
+
+char16_t UpperCaseOf(char16_t c) {
+    if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - u'a' + u'A');
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 0x20);  // but ÷
+    switch (c) {
+        case 0x00FF: return 0x0178;
+        case 0x0161: return 0x0160;
+        case 0x0153: return 0x0152;
+        case 0x017E: return 0x017D;
+        case 0x0192: return 0x0191;
+        default: return c;
+    }
+}
+
+std::string Cp1252ToUtf8(std::string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (const char byte : text) {
+        const char16_t c = Cp1252ToUnicode(static_cast<unsigned char>(byte));
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 }  // namespace core

@@ -32,8 +32,19 @@ std::string HexText(uint32_t value, int width = 1, bool capitals = true);
 int32_t CheckedAdd(int32_t a, int32_t b);
 int32_t CheckedMultiply(int32_t a, int32_t b);
 
-// Case-insensitive comparison of ASCII letters, as profile files and resource
-// names compare.
+// Case-insensitive comparison of ASCII letters, as profile files compare
+// section and key names.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+// The character a Windows-1252 byte stands for.
+char16_t Cp1252ToUnicode(unsigned char byte);
+
+// The capital Windows gives a character of Windows-1252, as its loader does
+// to a resource name it looks up: accented letters too, ÿ becoming Ÿ; ß and
+// µ have none.
+char16_t UpperCaseOf(char16_t c);
+
+// Windows-1252 text as UTF-8, the way file names are spelt on Linux.
+std::string Cp1252ToUtf8(std::string_view text);
 
 }  // namespace core

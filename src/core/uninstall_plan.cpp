@@ -1,8 +1,9 @@
 #include "core/uninstall_plan.h"
 
 #include <algorithm>
-#include <set>
+#include <map>
 
+#include "core/command_line.h"
 #include "core/text.h"
 
 namespace core {
@@ -21,49 +22,27 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
-// The length of the root ("C:\" or "\\server\share\"), or 0 when the path
-// has none and is therefore relative.
-size_t RootLength(const std::string& path) {
-    if (path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && path[2] == '\\') return 3;
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        const size_t server = path.find('\\', 2);
-        if (server == std::string::npos || server == 2) return 0;
-        if (server + 1 >= path.size()) return 0;
-        const size_t share = path.find('\\', server + 1);
-        if (share == server + 1) return 0;
-        return share == std::string::npos ? path.size() : share + 1;
-    }
-    return 0;
-}
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
-bool SameFolder(const std::string& a, const std::string& b) {
-    return !a.empty() && !b.empty() && EqualsIgnoreCase(FolderKey(a), FolderKey(b));
-}
-
-// True when `path` lies strictly below `folder`.
-bool IsBelow(const std::string& path, const std::string& folder) {
-    if (folder.empty()) return false;
-    const std::string base = IncludeBackslash(FolderKey(folder));
-    return path.size() > base.size() && EqualsIgnoreCase(std::string_view(path).substr(0, base.size()), base);
-}
-
-// What every path must be, file or folder.
+// What every path must be, file or folder: a full local path, in the form
+// the "A" functions and this check read alike.
 Refusal CheckShape(const std::string& path) {
-    if (path.size() >= 4 && path[0] == '\\' && path[1] == '\\' && (path[2] == '?' || path[2] == '.') && path[3] == '\\')
+    // Device paths, the object manager's own ("\?" "?\") included.
+    if (StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\") || StartsWith(path, "\\?" "?\\"))
         return Refusal::DevicePath;
+    if (StartsWith(path, "\\\\")) return Refusal::NetworkPath;
     for (size_t i = 0; i < path.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(path[i]);
         if (c < 32 || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
             return Refusal::BadCharacter;
-        if (c == ':' && i != 1) return Refusal::BadCharacter;
+        if (c == ':' && i != 1) return Refusal::BadCharacter;  // a stream name
     }
-    const size_t root = RootLength(path);
-    if (root == 0) return Refusal::Relative;
+    if (path.size() < 3 || !IsLetter(path[0]) || path[1] != ':' || path[2] != '\\') return Refusal::Relative;
     if (path.size() > kMaxPath) return Refusal::TooLong;
 
     // The system drops a final "." or blank from a name, so "C:\Windows." is
     // the Windows folder: such names are refused rather than interpreted.
-    size_t start = root;
+    size_t start = 3;
     while (start < path.size()) {
         size_t end = path.find('\\', start);
         if (end == std::string::npos) end = path.size();
@@ -72,31 +51,19 @@ Refusal CheckShape(const std::string& path) {
         if (!name.empty() && (name.back() == '.' || name.back() == ' ')) return Refusal::TrailingDot;
         start = end + 1;
     }
-    if (FolderKey(path).size() <= FolderKey(path.substr(0, root)).size()) return Refusal::DriveRoot;
+    if (FolderKey(path).size() <= 3) return Refusal::DriveRoot;
     return Refusal::None;
-}
-
-Refusal CheckProtected(const std::string& path, const ProtectedFolders& folders) {
-    if (SameFolder(path, folders.windows)) return Refusal::WindowsFolder;
-    if (SameFolder(path, folders.programFiles)) return Refusal::ProgramFilesFolder;
-    if (SameFolder(path, folders.desktop)) return Refusal::DesktopFolder;
-    for (const std::string& other : folders.others)
-        if (SameFolder(path, other)) return Refusal::ProtectedFolder;
-    return Refusal::None;
-}
-
-// Below the Windows folder's top level (System32, Fonts...) only the system
-// installs; the installer writes at most at the top.
-bool DeepInWindows(const std::string& path, const ProtectedFolders& folders) {
-    if (!IsBelow(path, folders.windows)) return false;
-    const size_t base = IncludeBackslash(FolderKey(folders.windows)).size();
-    return path.find('\\', base) != std::string::npos;
 }
 
 std::string ReadValue(const IniFile& log, const std::string& section, const char* key) {
     const std::string* stored = log.FindValue(section, key);
     if (!stored) return {};
     return log.ReadString(section, key, "", stored->size() + 1);
+}
+
+std::optional<std::string> ReadSetupValue(const IniFile& log, const char* key) {
+    if (!log.FindValue("Setup", key)) return std::nullopt;
+    return ReadValue(log, "Setup", key);
 }
 
 bool UsableKeyName(const std::string& name) {
@@ -119,16 +86,162 @@ int32_t EntryNumber(std::string_view name) {
     return value <= INT32_MAX ? static_cast<int32_t>(value) : 0;
 }
 
-PlannedItem PlanFolder(const std::string& logged, const ProtectedFolders& folders, const PathCanonicaliser& canonical) {
-    PlannedItem item{logged, NormalisePath(logged), Refusal::None};
-    if (logged.empty()) return item;
-    item.refusal = CheckFolder(item.path, folders);
-    if (item.refusal == Refusal::None && canonical) {
-        item.path = canonical(item.path);
-        item.refusal = CheckFolder(item.path, folders);
-    }
-    return item;
+// The folder part of a full path ("C:\" for a file at the root), and the
+// name after it.
+std::string ParentOf(const std::string& path) {
+    const size_t split = path.find_last_of('\\');
+    return FolderKey(path.substr(0, split == 2 ? 3 : split));
 }
+std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+// Judges the paths of one log against the machine's folders.
+class Judge {
+public:
+    Judge(const ProtectedFolders& folders, const PathRules& rules) : rules_(rules) {
+        windows_ = Key(folders.windows);
+        programFiles_ = Key(folders.programFiles);
+        desktop_ = Key(folders.desktop);
+        desktopText_ = folders.desktop;
+        for (const std::string& root : folders.startMenuRoots)
+            if (!root.empty()) startMenuRoots_.push_back(Key(root));
+        for (const std::string& other : folders.others)
+            if (!other.empty()) others_.push_back(Key(other));
+    }
+
+    bool Same(std::string_view a, std::string_view b) const {
+        return rules_.same ? rules_.same(a, b) : EqualsIgnoreCase(a, b);
+    }
+
+    // The installation folder: anywhere but in or at a folder of the system.
+    PlannedItem InstallFolder(const std::string& logged) {
+        PlannedItem item = Folder(logged);
+        if (item.refusal == Refusal::None && IsBelow(item.path, windows_)) item.refusal = Refusal::InsideSystemFolder;
+        install_ = item;
+        return item;
+    }
+
+    // The Start-menu group: inside a Programs folder, where groups are made.
+    PlannedItem StartMenuFolder(const std::string& logged) {
+        PlannedItem item = Folder(logged);
+        if (item.refusal == Refusal::None && IsBelow(item.path, windows_)) item.refusal = Refusal::InsideSystemFolder;
+        if (item.refusal == Refusal::None &&
+            std::none_of(startMenuRoots_.begin(), startMenuRoots_.end(),
+                         [&](const std::string& root) { return IsBelow(item.path, root); }))
+            item.refusal = Refusal::OutsideInstallation;
+        group_ = item;
+        return item;
+    }
+
+    // One [Fichier_N] entry, once both folders are judged.
+    PlannedItem File(const std::string& logged, int32_t number) {
+        PlannedItem item{logged, {}, Refusal::None, number};
+        bool usesDesktop = false;
+        const std::string resolved = ResolveDesktop(logged, desktopText_, usesDesktop);
+        if (usesDesktop && resolved.empty()) {
+            item.path = logged;
+            item.refusal = Refusal::NoDesktop;
+            return item;
+        }
+        item.path = NormalisePath(resolved);
+        item.refusal = FileRefusal(item.path);
+        return item;
+    }
+
+    // The log itself goes only from its installation folder.
+    PlannedItem LogFile(const std::string& logPath) {
+        PlannedItem item{logPath, NormalisePath(logPath), Refusal::None, 0};
+        item.refusal = FileRefusal(item.path);
+        if (item.refusal == Refusal::None && !(Usable(install_) && Same(ParentOf(item.path), Key(install_.path))))
+            item.refusal = Refusal::OutsideInstallation;
+        return item;
+    }
+
+    // The text as the system will find it: the final form of the path when
+    // it exists, else of its folder.
+    std::string FinalFile(const std::string& path) const {
+        if (rules_.finalFile)
+            if (std::string final = rules_.finalFile(path); !final.empty()) return NormalisePath(final);
+        const std::string parent = FinalFolder(ParentOf(path));
+        return IncludeBackslash(parent) + NameOf(path);
+    }
+
+private:
+    // A folder path without its final "\", as the system finds it.
+    std::string Key(const std::string& folder) const { return folder.empty() ? std::string() : FolderKey(folder); }
+    std::string FinalFolder(const std::string& folder) const {
+        const std::string key = FolderKey(folder);
+        if (rules_.finalFolder)
+            if (std::string final = rules_.finalFolder(key); !final.empty()) return FolderKey(final);
+        return key;
+    }
+
+    static bool Usable(const PlannedItem& folder) { return !folder.path.empty() && folder.refusal == Refusal::None; }
+
+    bool SameFolder(const std::string& a, const std::string& b) const { return !a.empty() && !b.empty() && Same(a, b); }
+
+    // True when `path` lies strictly below `folder` (both keys).
+    bool IsBelow(const std::string& path, const std::string& folder) const {
+        if (folder.empty()) return false;
+        const std::string base = IncludeBackslash(folder);
+        const std::string key = FolderKey(path);
+        return key.size() > base.size() && Same(std::string_view(key).substr(0, base.size()), base);
+    }
+
+    Refusal Protected(const std::string& path) const {
+        const std::string key = FolderKey(path);
+        if (SameFolder(key, windows_)) return Refusal::WindowsFolder;
+        if (SameFolder(key, programFiles_)) return Refusal::ProgramFilesFolder;
+        if (SameFolder(key, desktop_)) return Refusal::DesktopFolder;
+        for (const std::string& folder : startMenuRoots_)
+            if (SameFolder(key, folder)) return Refusal::ProtectedFolder;
+        for (const std::string& folder : others_)
+            if (SameFolder(key, folder)) return Refusal::ProtectedFolder;
+        return Refusal::None;
+    }
+
+    PlannedItem Folder(const std::string& logged) {
+        PlannedItem item{logged, NormalisePath(logged), Refusal::None, 0};
+        if (logged.empty()) return item;
+        if ((item.refusal = CheckShape(item.path)) != Refusal::None) return item;
+        // The final form keeps the final "\" the log wrote, if any.
+        const bool slash = item.path.back() == '\\';
+        item.path = FinalFolder(item.path);
+        if (slash) item.path = IncludeBackslash(item.path);
+        if ((item.refusal = CheckShape(item.path)) != Refusal::None) return item;
+        item.refusal = Protected(item.path);
+        return item;
+    }
+
+    Refusal FileRefusal(std::string& path) const {
+        if (const Refusal shape = CheckShape(path); shape != Refusal::None) return shape;
+        if (path.back() != '\\') path = FinalFile(path);
+        if (const Refusal shape = CheckShape(path); shape != Refusal::None) return shape;
+        if (const Refusal system = Protected(path); system != Refusal::None) return system;
+        if (path.back() == '\\') return Refusal::NamesFolder;
+        return Location(path);
+    }
+
+    // Where the installer creates things, and only there.
+    Refusal Location(const std::string& path) const {
+        const std::string parent = ParentOf(path);
+        const std::string name = NameOf(path);
+        const bool shortcut = name.size() > 4 && Same(std::string_view(name).substr(name.size() - 4), ".lnk");
+        if (SameFolder(parent, windows_)) return Refusal::None;
+        if (Usable(install_) && SameFolder(parent, Key(install_.path))) return Refusal::None;
+        if (Usable(group_) && SameFolder(parent, Key(group_.path)))
+            return shortcut ? Refusal::None : Refusal::NotAShortcut;
+        if (SameFolder(parent, desktop_)) return shortcut ? Refusal::None : Refusal::NotAShortcut;
+        // In a folder the log names but that is refused: the same reason.
+        if (!install_.path.empty() && SameFolder(parent, Key(install_.path))) return install_.refusal;
+        if (IsBelow(path, windows_)) return Refusal::InsideSystemFolder;
+        return Refusal::OutsideInstallation;
+    }
+
+    PathRules rules_;
+    std::string windows_, programFiles_, desktop_, desktopText_;
+    std::vector<std::string> startMenuRoots_, others_;
+    PlannedItem install_, group_;
+};
 
 }  // namespace
 
@@ -138,6 +251,8 @@ const char* RefusalText(Refusal refusal) {
             return "";
         case Refusal::Relative:
             return "chemin relatif";
+        case Refusal::NetworkPath:
+            return "chemin réseau";
         case Refusal::DevicePath:
             return "chemin de périphérique";
         case Refusal::BadCharacter:
@@ -153,7 +268,7 @@ const char* RefusalText(Refusal refusal) {
         case Refusal::WindowsFolder:
             return "dossier Windows";
         case Refusal::InsideSystemFolder:
-            return "fichier d'un dossier du système";
+            return "emplacement dans un dossier du système";
         case Refusal::ProgramFilesFolder:
             return "dossier des programmes (Program Files)";
         case Refusal::DesktopFolder:
@@ -166,6 +281,10 @@ const char* RefusalText(Refusal refusal) {
             return "dossier du Bureau introuvable";
         case Refusal::BadKeyName:
             return "nom d'entrée invalide";
+        case Refusal::OutsideInstallation:
+            return "emplacement où le programme d'installation ne crée rien";
+        case Refusal::NotAShortcut:
+            return "seuls les raccourcis y sont supprimés";
     }
     return "";
 }
@@ -188,21 +307,6 @@ std::string FolderKey(std::string_view path) {
     return key;
 }
 
-Refusal CheckFile(const std::string& path, const ProtectedFolders& folders) {
-    if (const Refusal shape = CheckShape(path); shape != Refusal::None) return shape;
-    if (const Refusal system = CheckProtected(path, folders); system != Refusal::None) return system;
-    if (path.back() == '\\') return Refusal::NamesFolder;
-    if (DeepInWindows(path, folders)) return Refusal::InsideSystemFolder;
-    return Refusal::None;
-}
-
-Refusal CheckFolder(const std::string& path, const ProtectedFolders& folders) {
-    if (const Refusal shape = CheckShape(path); shape != Refusal::None) return shape;
-    if (const Refusal system = CheckProtected(path, folders); system != Refusal::None) return system;
-    if (DeepInWindows(FolderKey(path), folders)) return Refusal::InsideSystemFolder;
-    return Refusal::None;
-}
-
 std::string ResolveDesktop(std::string_view loggedPath, const std::string& desktop, bool& usesDesktop) {
     usesDesktop = loggedPath.size() >= kDesktopPrefix.size() &&
                   EqualsIgnoreCase(loggedPath.substr(0, kDesktopPrefix.size()), kDesktopPrefix);
@@ -211,18 +315,22 @@ std::string ResolveDesktop(std::string_view loggedPath, const std::string& deskt
     return IncludeBackslash(desktop) + std::string(loggedPath.substr(kDesktopPrefix.size()));
 }
 
-std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const ProtectedFolders& folders,
-                                               const PathCanonicaliser& canonical) {
+std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const std::string& logPath,
+                                               const ProtectedFolders& folders, const PathRules& rules) {
     if (!log.FindSection("Setup")) return std::nullopt;
 
     UninstallPlan plan;
-    plan.appName = ReadValue(log, "Setup", "Nom");
-    const std::string uninstallName = ReadValue(log, "Setup", "Desinstall");
+    plan.setup = {ReadSetupValue(log, "Nom"), ReadSetupValue(log, "DossierInstall"), ReadSetupValue(log, "Desinstall"),
+                  ReadSetupValue(log, "Run"), ReadSetupValue(log, "DossierDemarrage")};
+    plan.appName = plan.setup.name.value_or("");
+    const std::string uninstallName = plan.setup.uninstallName.value_or("");
     plan.uninstallKey = {uninstallName, uninstallName,
                          uninstallName.empty() || UsableKeyName(uninstallName) ? Refusal::None : Refusal::BadKeyName};
-    plan.installFolder = PlanFolder(ReadValue(log, "Setup", "DossierInstall"), folders, canonical);
-    plan.startMenuFolder = PlanFolder(ReadValue(log, "Setup", "DossierDemarrage"), folders, canonical);
-    const bool installFolderUsable = !plan.installFolder.path.empty() && plan.installFolder.refusal == Refusal::None;
+
+    Judge judge(folders, rules);
+    plan.installFolder = judge.InstallFolder(plan.setup.installFolder.value_or(""));
+    plan.startMenuFolder = judge.StartMenuFolder(plan.setup.startMenuFolder.value_or(""));
+    plan.logFile = judge.LogFile(logPath);
 
     std::vector<int32_t> numbers;
     for (const IniFile::Section& section : log.Sections())
@@ -230,43 +338,61 @@ std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const Protect
     std::sort(numbers.begin(), numbers.end(), std::greater<>());
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
 
-    std::set<std::string> seen;
+    // Each path once, from its newest entry; one that every entry marks as
+    // kept belongs to whoever put it there.
+    std::map<std::string, std::optional<PlannedItem>> seen;  // a kept path waits in its item
     for (const int32_t number : numbers) {
-        const std::string logged = ReadValue(log, "Fichier_" + std::to_string(number), "Nom");
+        const std::string section = "Fichier_" + std::to_string(number);
+        const std::string logged = ReadValue(log, section, "Nom");
         if (logged.empty()) continue;  // names nothing
+        const bool kept = ReadValue(log, section, "Conserver") == "1";
 
-        PlannedItem item{logged, {}, Refusal::None};
-        bool usesDesktop = false;
-        const std::string resolved = ResolveDesktop(logged, folders.desktop, usesDesktop);
-        if (usesDesktop && resolved.empty()) {
-            item.refusal = Refusal::NoDesktop;
-            item.path = logged;
-        } else {
-            item.path = NormalisePath(resolved);
-            item.refusal = CheckFile(item.path, folders);
-            if (item.refusal == Refusal::None && canonical) {
-                item.path = canonical(item.path);
-                item.refusal = CheckFile(item.path, folders);
-            }
-            // A destination the user chose inside the Windows folder holds
-            // the application's own files.
-            if (item.refusal == Refusal::InsideSystemFolder && installFolderUsable &&
-                IsBelow(item.path, plan.installFolder.path))
-                item.refusal = Refusal::None;
+        PlannedItem item = judge.File(logged, number);
+        auto [known, isNew] = seen.try_emplace(LowerAscii(FolderKey(item.path)));
+        if (isNew) {
+            if (kept)
+                known->second = std::move(item);
+            else
+                plan.files.push_back(std::move(item));
+        } else if (known->second && !kept) {
+            // An older installation wrote it: it goes after all.
+            plan.files.push_back(std::move(*known->second));
+            known->second.reset();
         }
-        if (!seen.insert(LowerAscii(FolderKey(item.path))).second) continue;  // a later installation's copy
-        plan.files.push_back(std::move(item));
     }
     return plan;
 }
 
-bool UninstallStringNamesLog(std::string_view uninstallString, std::string_view logPath) {
-    const size_t open = uninstallString.find('"');
-    if (open == std::string_view::npos) return false;
-    const size_t close = uninstallString.find('"', open + 1);
-    if (close == std::string_view::npos) return false;
-    const std::string named(uninstallString.substr(open + 1, close - open - 1));
-    return SameFolder(named, std::string(logPath));
+std::string LogOfWhatIsLeft(const UninstallPlan& plan, std::vector<PlannedItem> left) {
+    std::sort(left.begin(), left.end(), [](const PlannedItem& a, const PlannedItem& b) { return a.number < b.number; });
+    std::string text =
+        "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n"
+        "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n[Setup]\r\n";
+    auto put = [&](const char* key, const std::optional<std::string>& value) {
+        if (value) text += std::string(key) + "=" + *value + "\r\n";
+    };
+    put("Nom", plan.setup.name);
+    put("DossierInstall", plan.setup.installFolder);
+    put("Desinstall", plan.setup.uninstallName);
+    put("Run", plan.setup.run);
+    put("Fichiers", std::to_string(left.size()));
+    put("DossierDemarrage", plan.setup.startMenuFolder);
+    for (size_t i = 0; i < left.size(); ++i)
+        text += "[Fichier_" + std::to_string(i + 1) + "]\r\nNom=" + left[i].logged + "\r\n";
+    return text;
+}
+
+bool UninstallStringNamesLog(std::string_view uninstallString, std::string_view logPath, const PathRules& rules) {
+    // Read as Windows will run it: the program, quoted or not, then its
+    // arguments, the log last.
+    const std::vector<std::string> words = SplitCommandLine(uninstallString);
+    if (words.size() < 2) return false;
+    const Judge judge({}, rules);
+    auto final = [&](const std::string& path) {
+        const std::string normal = NormalisePath(path);
+        return CheckShape(normal) == Refusal::None ? FolderKey(judge.FinalFile(normal)) : FolderKey(normal);
+    };
+    return judge.Same(final(words.back()), final(std::string(logPath)));
 }
 
 }  // namespace core

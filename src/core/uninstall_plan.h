@@ -1,9 +1,16 @@
 #pragma once
 // What undoing an installation means, decided from its setup.log alone,
 // before anything on disk is touched: which items to remove, newest first,
-// and which entries are refused because removing them could harm the system.
-// Only the paths the log names are ever planned; folders only ever go when
-// they are empty, which the caller checks.
+// and which entries are refused.  The uninstaller runs as administrator and a
+// log outside Program Files may have been edited by anyone, so only what an
+// installation can create is ever planned, where the installer creates it:
+//   - files directly in the installation folder (the log's DossierInstall),
+//   - files directly in the Windows folder,
+//   - the Start-menu group (inside a Programs folder) and the shortcuts in it,
+//   - shortcuts (.lnk) directly on the desktop,
+// and the two folders themselves, which go only when they are empty (the
+// caller checks).  Paths are compared in their final form, links and short
+// names resolved, as the system compares names.
 
 #include <functional>
 #include <optional>
@@ -18,16 +25,33 @@ namespace core {
 // The system's own folders, as the machine names them.  Drive roots are
 // always protected.
 struct ProtectedFolders {
-    std::string windows;              // the Windows folder: files at its top level may be ours, deeper ones never
-    std::string programFiles;         // the Program Files folder itself
-    std::string desktop;              // the user's desktop, what "%desktop%\" stands for
-    std::vector<std::string> others;  // further folders that are never removed themselves
+    std::string windows;                      // its own files may be ours; nothing below them ever is
+    std::string programFiles;                 // the Program Files folder itself
+    std::string desktop;                      // what "%desktop%\" stands for: only shortcuts there
+    std::vector<std::string> startMenuRoots;  // the Programs folders in which groups are made
+    std::vector<std::string> others;          // never removed, and never an installation folder
+};
+
+// How the system names and compares paths.  The defaults stand in for it
+// where there is no system: ASCII letters without regard to case, and no
+// final forms.
+struct PathRules {
+    // True when the two texts name the same path, letters compared as the
+    // file system compares them.
+    std::function<bool(std::string_view, std::string_view)> same;
+    // The final form of an existing folder, or of an existing file without
+    // following the file itself: links and junctions resolved, long names in
+    // place of short ones, as the disk spells them.  Empty when the path
+    // cannot be opened.
+    std::function<std::string(const std::string&)> finalFolder;
+    std::function<std::string(const std::string&)> finalFile;
 };
 
 enum class Refusal {
     None,
-    Relative,      // not "X:\..." nor "\\server\share\..."
-    DevicePath,    // "\\?\..." or "\\.\...": no normalisation applies to them
+    Relative,     // not "X:\..."
+    NetworkPath,  // "\\server\share\...": it may be this very disk under another name
+    DevicePath,   // "\\?\..." or "\\.\...": no normalisation applies to them
     BadCharacter,  // wildcards, quotes, a stream name after ":"...
     DotComponent,  // a "." or ".." component
     TrailingDot,   // a name ending in "." or " ", which the system would drop
@@ -38,9 +62,11 @@ enum class Refusal {
     ProgramFilesFolder,
     DesktopFolder,
     ProtectedFolder,
-    NamesFolder,  // a file entry that ends with "\"
-    NoDesktop,    // "%desktop%\" when the desktop is unknown
-    BadKeyName,   // a Desinstall value that would name another registry key
+    NamesFolder,          // a file entry that ends with "\"
+    NoDesktop,            // "%desktop%\" when the desktop is unknown
+    BadKeyName,           // a Desinstall value that would name another registry key
+    OutsideInstallation,  // not where the installer creates anything
+    NotAShortcut,         // in the Start-menu group or on the desktop, but no .lnk
 };
 
 // Why, in the report's words.
@@ -52,41 +78,49 @@ std::string NormalisePath(std::string_view path);
 // Normalised, without a final "\" unless it is a root "X:\".
 std::string FolderKey(std::string_view path);
 
-// Whether removing the file (a log entry) is allowed.
-Refusal CheckFile(const std::string& normalisedPath, const ProtectedFolders& folders);
-// Whether removing the folder, when empty, is allowed.
-Refusal CheckFolder(const std::string& normalisedPath, const ProtectedFolders& folders);
-
 // "%desktop%\name" with the desktop folder in place of the prefix; other
 // paths are returned unchanged.
 std::string ResolveDesktop(std::string_view loggedPath, const std::string& desktop, bool& usesDesktop);
 
 struct PlannedItem {
     std::string logged;  // as the log wrote it
-    std::string path;    // what will be removed
+    std::string path;    // what will be removed, in its final form
     Refusal refusal = Refusal::None;
+    int32_t number = 0;  // N of its [Fichier_N], for a file
+};
+
+// The [Setup] values as the log holds them; nothing for a key it lacks.
+struct LoggedSetup {
+    std::optional<std::string> name, installFolder, uninstallName, run, startMenuFolder;
 };
 
 struct UninstallPlan {
     std::string appName;             // Nom, may be empty
+    LoggedSetup setup;               // to write the log again
     PlannedItem uninstallKey;        // Desinstall, the key name under ...\Uninstall; empty when the log has none
     PlannedItem installFolder;       // DossierInstall; empty path when the log has none
     PlannedItem startMenuFolder;     // DossierDemarrage; empty path when the log has none
-    std::vector<PlannedItem> files;  // every [Fichier_N] entry, newest first, each path once
+    PlannedItem logFile;             // the log itself, which only goes from its installation folder
+    std::vector<PlannedItem> files;  // the [Fichier_N] entries, newest first, each path once
 };
-
-// Turns a path into the form the system itself uses (long names for short
-// "8.3" ones); the identity by default.
-using PathCanonicaliser = std::function<std::string(const std::string&)>;
 
 // Nothing when the log has no [Setup] section.  The [Fichier_N] sections
 // present are the inventory; the Fichiers counter is not trusted, so a huge
-// or broken one costs nothing.
-std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const ProtectedFolders& folders,
-                                               const PathCanonicaliser& canonical = {});
+// or broken one costs nothing.  A path whose every entry says "Conserver=1"
+// (a newer file that the installation found and left) is not planned: it
+// belongs to another program.
+std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const std::string& logPath,
+                                               const ProtectedFolders& folders, const PathRules& rules = {});
+
+// The setup.log for another try, after an uninstallation that left these
+// entries of the plan: the log's [Setup] values with the new Fichiers, and
+// one [Fichier_N] per entry as the log wrote it, oldest first, in the
+// installer's own format.
+std::string LogOfWhatIsLeft(const UninstallPlan& plan, std::vector<PlannedItem> left);
 
 // True when an uninstall entry's UninstallString starts this log, so that the
 // entry belongs to this installation.
-bool UninstallStringNamesLog(std::string_view uninstallString, std::string_view logPath);
+bool UninstallStringNamesLog(std::string_view uninstallString, std::string_view logPath,
+                             const PathRules& rules = {});
 
 }  // namespace core

@@ -64,6 +64,9 @@ std::string ReportText(const UninstallReport& report, size_t maxListed) {
         const size_t more = left - listed;
         text += more == 1 ? "- et 1 autre élément.\r" : "- et " + std::to_string(more) + " autres éléments.\r";
     }
+    if (report.keptForAnotherTry)
+        text += "\rLe journal de désinstallation et l'entrée de la liste des programmes installés sont conservés "
+                "pour ces éléments : vous pourrez relancer la désinstallation.\r";
     return text + "\r" + removed;
 }
 

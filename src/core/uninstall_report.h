@@ -23,9 +23,15 @@ struct ReportEntry {
     std::string reason;  // why, for Scheduled, Failed and Refused
 };
 
+// Failed or refused: still there, and not going at the restart either.
+inline bool StaysBehind(Outcome outcome) { return outcome == Outcome::Failed || outcome == Outcome::Refused; }
+
 struct UninstallReport {
     std::string appName;
     std::vector<ReportEntry> entries;
+    // The log and the uninstall entry were kept, so that the user can try
+    // again for what stays.
+    bool keptForAnotherTry = false;
 
     void Add(std::string what, Outcome outcome, std::string reason = {}) {
         entries.push_back({std::move(what), outcome, std::move(reason)});

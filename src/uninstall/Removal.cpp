@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "SystemFolders.h"
 #include "core/text.h"
 #include "core/uninstall_plan.h"
 #include "win/files.h"
@@ -56,23 +57,41 @@ bool ScheduleRemovalAtRestart(const std::string& path) {
 }
 
 RemovalResult RemoveFile(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // Opened, checked and deleted through one handle, the file itself and
+    // never a link's target: what is deleted is what was judged, even if a
+    // folder on the way was swapped for a link since.
+    win::FileHandle file(::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
         const DWORD error = ::GetLastError();
         if (IsNotFound(error)) return {core::Outcome::Missing, {}};
+        if (ScheduleRemovalAtRestart(path)) return {core::Outcome::Scheduled, "fichier en cours d'utilisation"};
         return {core::Outcome::Failed, ErrorReason(error)};
     }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (!win::SamePathText(core::FolderKey(win::FinalPathOf(file.get())), core::FolderKey(path)))
+        return {core::Outcome::Refused, "le chemin ne mène plus au même endroit"};
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
+        return {core::Outcome::Failed, ErrorReason(::GetLastError())};
+    if (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return {core::Outcome::Refused, core::RefusalText(core::Refusal::NamesFolder)};
 
     // The installed copy may have come read-only from its medium.
-    const bool readOnly = attributes & FILE_ATTRIBUTE_READONLY;
-    if (readOnly) ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (::DeleteFileA(path.c_str())) return {core::Outcome::Removed, {}};
+    if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) {
+        FILE_BASIC_INFO writable = basic;
+        writable.FileAttributes &= ~FILE_ATTRIBUTE_READONLY;
+        if (!writable.FileAttributes) writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        ::SetFileInformationByHandle(file.get(), FileBasicInfo, &writable, sizeof writable);
+    }
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition))
+        return {core::Outcome::Removed, {}};  // gone when the handle closes
     const DWORD error = ::GetLastError();
-    if (IsNotFound(error)) return {core::Outcome::Missing, {}};
+    if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)
+        ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic);
+    file.reset();
     if (ScheduleRemovalAtRestart(path)) return {core::Outcome::Scheduled, "fichier en cours d'utilisation"};
-    if (readOnly) ::SetFileAttributesA(path.c_str(), attributes);
     return {core::Outcome::Failed, ErrorReason(error)};
 }
 
@@ -80,6 +99,8 @@ RemovalResult RemoveEmptyFolder(const std::string& path, const std::set<std::str
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return {core::Outcome::Missing, {}};
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {core::Outcome::Failed, "ce n'est pas un dossier"};
+    if (!win::SamePathText(core::FolderKey(win::FinalPath(path, true)), core::FolderKey(path)))
+        return {core::Outcome::Refused, "le chemin ne mène plus au même endroit"};
     if (::RemoveDirectoryA(path.c_str())) return {core::Outcome::Removed, {}};
     const DWORD error = ::GetLastError();
 
@@ -106,7 +127,8 @@ RemovalResult RemoveUninstallEntry(const std::string& name, const std::string& l
             return {core::Outcome::Kept, {}};  // not an entry the installer wrote
         }
         // An entry left by an earlier installation elsewhere still serves it.
-        if (command && !core::UninstallStringNamesLog(*command, logPath)) return {core::Outcome::Kept, {}};
+        if (command && !core::UninstallStringNamesLog(*command, logPath, SystemPathRules()))
+            return {core::Outcome::Kept, {}};
     }
     const LONG result = ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
     if (result == ERROR_SUCCESS) return {core::Outcome::Removed, {}};

@@ -18,8 +18,11 @@ struct RemovalResult {
     std::string reason;  // in the report's words, for what is left
 };
 
-// Removes one file.  A missing file is Missing; a folder is Refused; a file
-// in use is scheduled for removal when the computer restarts.
+// Removes one file, the path given in its final form (see win::FinalPath):
+// it is opened, checked and deleted through one handle, and refused when it
+// no longer leads there (a folder on the way became a link).  A missing file
+// is Missing; a folder is Refused; a file in use is scheduled for removal
+// when the computer restarts.
 RemovalResult RemoveFile(const std::string& path);
 
 // Removes a folder when it is empty.  When all that is left in it are files

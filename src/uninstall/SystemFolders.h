@@ -1,18 +1,19 @@
 #pragma once
 // The folders of this machine that an uninstallation must never remove,
-// whatever a log says.
+// whatever a log says, and the system's way of naming and comparing paths.
 
 #include <string>
 
 #include "core/uninstall_plan.h"
 
-// The Windows, Program Files and desktop folders, and the other folders of
-// the system and the user's profile, in their long form.
+// The Windows, Program Files and desktop folders, the Programs folders where
+// Start-menu groups are made, and the other folders of the system and the
+// user's profile, all in their final form.
 core::ProtectedFolders SystemFolders();
 
-// The long form of an existing path ("C:\PROGRA~1" gives "C:\Program Files");
-// a path that does not exist is returned unchanged.
-std::string LongPath(const std::string& path);
+// Final forms through the opened file (links, junctions and short names
+// resolved) and the system's own comparison of names.
+core::PathRules SystemPathRules();
 
 // The absolute form of a path typed relative to the current folder.
 std::string FullPath(const std::string& path);

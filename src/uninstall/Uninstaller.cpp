@@ -9,6 +9,8 @@
 #include "Removal.h"
 #include "SystemFolders.h"
 #include "ui/message_dialog.h"
+#include "win/file_io.h"
+#include "win/files.h"
 #include "win/handle.h"
 
 namespace {
@@ -42,7 +44,7 @@ std::string EntryDescription(const std::string& name) {
 class Removals {
 public:
     Removals(const core::UninstallPlan& plan, ProgressWindow* progress, const std::string& deferredFile)
-        : report_{plan.appName, {}}, progress_(progress), folders_(SystemFolders()), deferred_(deferredFile) {}
+        : report_{plan.appName, {}}, progress_(progress), deferred_(deferredFile) {}
 
     void Status(const std::string& text) {
         if (progress_) progress_->SetStatus(text);
@@ -51,43 +53,66 @@ public:
         if (progress_) progress_->Step();
     }
 
-    void Record(const std::string& what, const RemovalResult& result) {
+    RemovalResult Record(const std::string& what, const RemovalResult& result) {
         report_.Add(what, result.outcome, result.reason);
         if (result.outcome == core::Outcome::Scheduled) scheduled_.insert(PathKey(what));
+        return result;
     }
 
-    void Refuse(const std::string& what, core::Refusal refusal) {
-        report_.Add(what, core::Outcome::Refused, core::RefusalText(refusal));
+    RemovalResult Refuse(const std::string& what, core::Refusal refusal) {
+        return Record(what, {core::Outcome::Refused, core::RefusalText(refusal)});
     }
 
     void File(const core::PlannedItem& item) {
         if (IsDeferred(item)) return;
         Status("Suppression de " + item.path);
-        if (item.refusal != core::Refusal::None) return Refuse(item.logged, item.refusal);
-        Record(item.path, RemoveFile(item.path));
+        const RemovalResult result =
+            item.refusal != core::Refusal::None ? Refuse(item.logged, item.refusal) : Record(item.path, RemoveFile(item.path));
+        if (core::StaysBehind(result.outcome)) left_.push_back(item);
     }
 
     void Folder(const core::PlannedItem& item) {
         if (item.logged.empty()) return;
         Status("Suppression du dossier " + item.path);
-        if (item.refusal != core::Refusal::None) return Refuse(item.logged, item.refusal);
-        Record(item.path, RemoveEmptyFolder(item.path, scheduled_));
+        const RemovalResult result = item.refusal != core::Refusal::None
+                                         ? Refuse(item.logged, item.refusal)
+                                         : Record(item.path, RemoveEmptyFolder(item.path, scheduled_));
+        if (core::StaysBehind(result.outcome)) folderLeft_ = true;
     }
 
-    void Log(const std::string& logPath) {
+    void Log(const core::PlannedItem& log) {
         Status("Suppression du journal de désinstallation");
-        const std::string path = core::NormalisePath(logPath);
-        if (const core::Refusal refusal = core::CheckFile(path, folders_); refusal != core::Refusal::None)
-            return Refuse(logPath, refusal);
-        Record(path, RemoveFile(path));
+        if (log.refusal != core::Refusal::None) return void(Refuse(log.logged, log.refusal));
+        Record(log.path, RemoveFile(log.path));
     }
 
     void UninstallEntry(const core::PlannedItem& key, const std::string& logPath) {
         if (key.logged.empty()) return;
         Status("Suppression de l'entrée de désinstallation");
-        if (key.refusal != core::Refusal::None) return Refuse(EntryDescription(key.logged), key.refusal);
+        if (key.refusal != core::Refusal::None) return void(Refuse(EntryDescription(key.logged), key.refusal));
         const RemovalResult result = RemoveUninstallEntry(key.path, logPath);
         report_.Add(EntryDescription(key.path), result.outcome, result.reason);
+    }
+
+    // True when something the log names stays for another reason than a
+    // removal at the next restart: another try must remain possible.
+    bool SomethingStays() const { return !left_.empty() || folderLeft_; }
+
+    // Keeps the uninstall entry, and the log, reduced to what stays.  A log
+    // outside its installation folder is not the installer's: it is left as
+    // it is.
+    void KeepForAnotherTry(const core::UninstallPlan& plan) {
+        Status("Mise à jour du journal de désinstallation");
+        if (plan.logFile.refusal == core::Refusal::None) {
+            const std::string text = core::LogOfWhatIsLeft(plan, left_);
+            const std::string folder = plan.logFile.path.substr(0, plan.logFile.path.find_last_of('\\') + 1);
+            const std::string written = win::CreateTempFileIn(folder);
+            if (written.empty() ||
+                !win::WriteWholeFile(written, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())) ||
+                !win::ReplaceWith(written, plan.logFile.path))
+                win::DeleteFileIfPresent(written);
+        }
+        report_.keptForAnotherTry = true;
     }
 
     core::UninstallReport Report() && { return std::move(report_); }
@@ -101,13 +126,14 @@ public:
 private:
     core::UninstallReport report_;
     ProgressWindow* progress_;
-    core::ProtectedFolders folders_;
     std::set<std::string> scheduled_;  // PathKey of each path that goes at the restart
     std::string deferred_;             // PathKey of the file removed after the result was handed over
+    std::vector<core::PlannedItem> left_;
+    bool folderLeft_ = false;
 };
 
 std::string DeferredKey(const UninstallOptions& options) {
-    return options.firstInstanceFile.empty() ? std::string() : PathKey(LongPath(options.firstInstanceFile));
+    return options.firstInstanceFile.empty() ? std::string() : PathKey(win::FinalPath(options.firstInstanceFile, true));
 }
 
 // The result, handed over first when an instance waits for it.
@@ -142,7 +168,7 @@ std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath,
         problem = "Le journal de désinstallation « " + logPath + " » est introuvable ou illisible.";
         return std::nullopt;
     }
-    auto plan = core::MakeUninstallPlan(core::IniFile::Parse(*bytes), SystemFolders(), LongPath);
+    auto plan = core::MakeUninstallPlan(core::IniFile::Parse(*bytes), logPath, SystemFolders(), SystemPathRules());
     if (!plan)
         problem =
             "Le fichier « " + logPath + " » n'est pas un journal de désinstallation : la section [Setup] y manque.";
@@ -166,7 +192,15 @@ core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::stri
     }
     removals.Folder(plan.startMenuFolder);
     removals.Step();
-    removals.Log(logPath);
+    if (removals.SomethingStays()) {
+        // The folder holds the log, and the entry leads to it; a folder
+        // refused whole is still said.
+        removals.KeepForAnotherTry(plan);
+        if (installFolder.refusal != core::Refusal::None) removals.Folder(installFolder);
+        for (int step = 0; step < 3; ++step) removals.Step();
+        return std::move(removals).Report();
+    }
+    removals.Log(plan.logFile);
     removals.Step();
     removals.Folder(installFolder);
     removals.Step();

@@ -1,10 +1,14 @@
+// rand_s, the C runtime's door to the system's random numbers.
+#define _CRT_RAND_S
+#include <stdlib.h>
+
 #include "win/files.h"
 
-#include <windows.h>
-
 #include <algorithm>
+#include <cstdio>
 
 #include "win/handle.h"
+#include "win/wide_text.h"
 
 namespace win {
 
@@ -80,6 +84,80 @@ bool ForceDirectories(const std::string& path) {
     }
     // A folder made meanwhile by someone else counts; a file of that name does not.
     return ::CreateDirectoryA(folder.c_str(), nullptr) || FolderExists(folder);
+}
+
+bool RemoveFolderIfEmpty(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != 0; }
+
+std::string FinalPath(const std::string& path, bool followLast) {
+    // No access beyond the attributes: a file in use or a folder opens too.
+    const FileHandle file(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | (followLast ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+                                        nullptr));
+    return file ? FinalPathOf(file.get()) : std::string();
+}
+
+std::string FinalPathOf(HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
+                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return {};
+        const bool fits = length < path.size();
+        path.resize(length);
+        if (fits) break;
+    }
+    // "\\?\C:\..." and "\\?\UNC\server\share\..." as the "A" functions write them.
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        path = L"\\\\" + path.substr(8);
+    else if (path.rfind(L"\\\\?\\", 0) == 0)
+        path = path.substr(4);
+    return AnsiPath(path).value_or(std::string());
+}
+
+bool SamePathText(std::string_view a, std::string_view b) {
+    const std::wstring wideA = AnsiToWide(a), wideB = AnsiToWide(b);
+    return ::CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()), wideB.data(),
+                                  static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
+}
+
+PrivateSecurity::PrivateSecurity() {
+    HANDLE rawToken = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return;
+    const KernelHandle token(rawToken);
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<uint8_t> user(size);
+    if (size == 0 || !::GetTokenInformation(token.get(), TokenUser, user.data(), size, &size)) return;
+    const PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
+    sid_.assign(static_cast<const uint8_t*>(sid), static_cast<const uint8_t*>(sid) + ::GetLengthSid(sid));
+
+    acl_.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + sid_.size());
+    const auto acl = reinterpret_cast<PACL>(acl_.data());
+    valid_ = ::InitializeAcl(acl, static_cast<DWORD>(acl_.size()), ACL_REVISION) &&
+             ::AddAccessAllowedAceEx(acl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS,
+                                     sid_.data()) &&
+             ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+             ::SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) &&
+             ::SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    attributes_ = {sizeof attributes_, &descriptor_, FALSE};
+}
+
+std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix) {
+    PrivateSecurity security;
+    if (!security.Attributes()) return {};
+    // A name already taken, by chance or by someone waiting for us, is never
+    // used: the folder must be new.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        unsigned int high = 0, low = 0;
+        if (rand_s(&high) != 0 || rand_s(&low) != 0) return {};
+        char digits[17];
+        std::snprintf(digits, sizeof digits, "%08x%08x", high, low);
+        const std::string folder = parent + prefix + digits;
+        if (::CreateDirectoryA(folder.c_str(), security.Attributes())) return folder + "\\";
+        if (::GetLastError() != ERROR_ALREADY_EXISTS) return {};
+    }
+    return {};
 }
 
 }  // namespace win

@@ -1,9 +1,13 @@
 #pragma once
 // Files and folders through the "A" functions.  Paths are Windows-1252 text.
 
+#include <windows.h>
+
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace win {
 
@@ -28,5 +32,47 @@ uint64_t FileSizeOf(const std::string& path);
 
 // Creates the folder and every missing parent; an existing folder counts.
 bool ForceDirectories(const std::string& path);
+// Removes the folder if it is empty.
+bool RemoveFolderIfEmpty(const std::string& path);
+
+// The final path of an existing file or folder, as GetFinalPathNameByHandle
+// gives it: links and junctions resolved, long names for short ones, names
+// as the disk spells them; "\\server\share\..." for a network path.  With
+// `followLast` false, a link that the path names is itself the answer, as
+// deleting it deletes the link.  Empty when the path cannot be opened or has
+// no form the "A" functions take.
+std::string FinalPath(const std::string& path, bool followLast);
+// The same for a file already open.
+std::string FinalPathOf(HANDLE file);
+
+// True when the two paths are the same text as the file system compares
+// names: the system's ordinal comparison, without regard to case.
+bool SamePathText(std::string_view a, std::string_view b);
+
+// A new folder in `parent` (which ends with "\") that only the running
+// account may open, named `prefix` and 16 random hexadecimal digits, so that
+// nobody can guess it or make it first; its path with a final "\", or empty
+// when none could be made.
+std::string CreatePrivateFolder(const std::string& parent, const std::string& prefix);
+
+// The security of such a folder: its access list grants the running account
+// full access, to the folder and all it will hold, and nobody else anything;
+// nothing is inherited from the parent.
+class PrivateSecurity {
+public:
+    PrivateSecurity();
+    PrivateSecurity(const PrivateSecurity&) = delete;
+    PrivateSecurity& operator=(const PrivateSecurity&) = delete;
+
+    // Null when the account's identity could not be read.
+    SECURITY_ATTRIBUTES* Attributes() { return valid_ ? &attributes_ : nullptr; }
+
+private:
+    std::vector<uint8_t> sid_;
+    std::vector<uint8_t> acl_;
+    SECURITY_DESCRIPTOR descriptor_{};
+    SECURITY_ATTRIBUTES attributes_{};
+    bool valid_ = false;
+};
 
 }  // namespace win

@@ -27,21 +27,16 @@ void Check(HRESULT result) {
 
 ComError::ComError(HRESULT result) : core::Error(SystemText(result)), result_(result) {}
 
-std::string SpecialFolderPath(int folder, HWND owner) {
-    LPITEMIDLIST raw = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(owner, folder, &raw))) return {};
-    const ItemIdList list(raw);
-    char path[MAX_PATH + 1] = {};
-    if (!list || !::SHGetPathFromIDListA(list.get(), path)) return {};
+std::wstring SpecialFolderPathW(int folder, HWND owner) {
+    // Read from the user's settings on every call: the shell's desktop object
+    // keeps the path it saw first.
+    wchar_t path[MAX_PATH + 1] = {};
+    if (::SHGetFolderPathW(owner, folder, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) return {};
     return path;
 }
 
-std::wstring AnsiToWide(const std::string& text) {
-    if (text.empty()) return {};
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
+std::string SpecialFolderPath(int folder, HWND owner) {
+    return AnsiPath(SpecialFolderPathW(folder, owner)).value_or(std::string());
 }
 
 void UseCom() {
@@ -57,22 +52,20 @@ void UseCom() {
 
 ShellLink::ShellLink() {
     UseCom();
-    Check(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    Check(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                              reinterpret_cast<void**>(link_.put())));
     Check(link_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file_.put())));
 }
 
-bool ShellLink::SetPath(const std::string& target) { return SUCCEEDED(link_->SetPath(target.c_str())); }
+bool ShellLink::SetPath(const std::string& target) { return SUCCEEDED(link_->SetPath(AnsiToWide(target).c_str())); }
 
 std::string ShellLink::GetPath() const {
-    char path[MAX_PATH + 1] = {};
+    wchar_t path[MAX_PATH + 1] = {};
     if (link_->GetPath(path, MAX_PATH, nullptr, 0) != S_OK) return {};
-    return path;
+    return AnsiPath(path).value_or(std::string());
 }
 
-bool ShellLink::Save(const std::string& linkPath) {
-    return SUCCEEDED(file_->Save(AnsiToWide(linkPath).c_str(), FALSE));
-}
+bool ShellLink::Save(const std::wstring& linkPath) { return SUCCEEDED(file_->Save(linkPath.c_str(), FALSE)); }
 
 bool ShellLink::Load(const std::string& linkPath) {
     return SUCCEEDED(file_->Load(AnsiToWide(linkPath).c_str(), STGM_READ));

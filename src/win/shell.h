@@ -10,6 +10,7 @@
 
 #include "core/errors.h"
 #include "win/handle.h"
+#include "win/wide_text.h"
 
 namespace win {
 
@@ -87,14 +88,16 @@ struct ItemIdListTraits {
 using ItemIdList = UniqueHandle<ItemIdListTraits>;
 
 // The file-system path of a special folder by its CSIDL number, normally
-// without a final "\"; empty when the shell has no path for it.
+// without a final "\"; empty when the shell has no path for it.  The shell
+// is asked in UTF-16, since a folder may hold characters that the ANSI code
+// page lacks (a user named Łukasz).
+std::wstring SpecialFolderPathW(int folder, HWND owner = nullptr);
+// The same as a path the "A" functions can use (see AnsiPath); empty when
+// there is none.
 std::string SpecialFolderPath(int folder, HWND owner = nullptr);
 
-// ANSI code page text to UTF-16, for the interfaces that take only wide text.
-std::wstring AnsiToWide(const std::string& text);
-
-// A shell link object (CLSID_ShellLink) with its IShellLinkA and IPersistFile
-// interfaces.  COM must be initialised on the thread.
+// A shell link object (CLSID_ShellLink) with its IShellLinkW and IPersistFile
+// interfaces, taking our ANSI texts.  COM must be initialised on the thread.
 class ShellLink {
 public:
     ShellLink();  // throws ComError when the object or an interface is refused
@@ -102,11 +105,12 @@ public:
     bool SetPath(const std::string& target);
     std::string GetPath() const;  // empty when the link has no path
 
-    bool Save(const std::string& linkPath);
+    bool Save(const std::wstring& linkPath);
+    bool Save(const std::string& linkPath) { return Save(AnsiToWide(linkPath)); }
     bool Load(const std::string& linkPath);
 
 private:
-    ComPtr<IShellLinkA> link_;
+    ComPtr<IShellLinkW> link_;
     ComPtr<IPersistFile> file_;
 };
 

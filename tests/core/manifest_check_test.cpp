@@ -106,13 +106,33 @@ TEST(CheckManifest, FileCountAgainstTheSections) {
 }
 
 TEST(CheckManifest, NomMustBeAPlainFileName) {
-    for (const char* bad : {"", "..", "sub\\korvalix.exe", "sub/korvalix.exe", "C:korvalix.exe", "a|b", "a?"}) {
+    // Windows drops a final dot or blank: the log would name a file that is not there.
+    for (const char* bad : {"", "..", "sub\\korvalix.exe", "sub/korvalix.exe", "C:korvalix.exe", "a|b", "a?",
+                            "\"korvalix32.hlp.\"", "\"korvalix32.hlp \""}) {
         const auto problems = Check(Replace(kValid, "Nom=korvalix32.hlp", std::string("Nom=") + bad));
         ASSERT_FALSE(problems.empty()) << bad;
         EXPECT_EQ(Summary(problems)[0], "E [Fichier_3] Nom") << bad;
     }
     EXPECT_TRUE(IsPlainFileName("Aide de Korvalix.hlp"));
     EXPECT_TRUE(IsPlainFileName("..hidden"));
+}
+
+TEST(CheckManifest, ShortcutAndGroupNamesStayWhereTheyBelong) {
+    const std::string withShortcuts = Replace(kValid, "Taille=574464\r\n", "Taille=574464\r\nRaccourci=Korvalix\r\n"
+                                                                         "RaccourciBureau=Korvalix\r\n");
+    EXPECT_TRUE(Check(withShortcuts).empty());
+    for (const char* bad : {"..\\..\\Startup\\x", "C:\\x", "a/b", "Korvalix.", "NUL"}) {
+        EXPECT_EQ(Summary(Check(Replace(withShortcuts, "Raccourci=Korvalix", std::string("Raccourci=") + bad))),
+                  Lines{"E [Fichier_2] Raccourci"}) << bad;
+        EXPECT_EQ(Summary(Check(Replace(withShortcuts, "RaccourciBureau=Korvalix", std::string("RaccourciBureau=") + bad))),
+                  Lines{"E [Fichier_2] RaccourciBureau"}) << bad;
+    }
+    for (const char* bad : {"..", "..\\..\\Startup", "Editeur\\..\\..", "\\Korvalix", "Korvalix\\", "C:\\Korvalix",
+                            "Editeur\\\\Korvalix", "Korvalix ", "a:b"})
+        EXPECT_EQ(Summary(Check(Replace(kValid, "DossierDemarrage=Korvalix", std::string("DossierDemarrage=\"") + bad + "\""))),
+                  Lines{"E [Setup] DossierDemarrage"}) << bad;
+    EXPECT_TRUE(IsGroupName("Editeur\\Korvalix 2"));
+    EXPECT_TRUE(IsGroupName("Korvalix"));
 }
 
 TEST(CheckManifest, DeviceNamesAreNoFileNames) {

@@ -2,14 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace core {
 namespace {
+
+const char* const kPrograms = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
 
 ProtectedFolders Folders() {
     return {"C:\\windows",
             "C:\\Program Files",
             "C:\\users\\root\\Desktop",
-            {"C:\\windows\\system32", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"}};
+            {kPrograms, "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
+            {"C:\\windows\\system32", "C:\\Program Files (x86)", "C:\\users\\root\\Documents", "C:\\users\\root"}};
 }
 
 const char* const kSetup =
@@ -17,7 +22,9 @@ const char* const kSetup =
     "Nom=Korvalix32\r\n"
     "DossierInstall=C:\\Program Files\\Korvalix\\\r\n"
     "Desinstall=Korvalix\r\n"
-    "Run=Korvalix32\r\n";
+    "Run=Korvalix32\r\n"
+    "DossierDemarrage=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\r\n";
+const char* const kLog = "C:\\Program Files\\Korvalix\\setup.log";
 
 std::vector<std::string> Paths(const UninstallPlan& plan) {
     std::vector<std::string> paths;
@@ -25,17 +32,28 @@ std::vector<std::string> Paths(const UninstallPlan& plan) {
     return paths;
 }
 
-UninstallPlan Plan(const std::string& log, const PathCanonicaliser& canonical = {}) {
-    auto plan = MakeUninstallPlan(IniFile::Parse(log), Folders(), canonical);
+UninstallPlan Plan(const std::string& log, const PathRules& rules = {}, const std::string& logPath = kLog) {
+    auto plan = MakeUninstallPlan(IniFile::Parse(log), logPath, Folders(), rules);
     EXPECT_TRUE(plan);
     return plan ? *plan : UninstallPlan{};
+}
+
+// The refusal of one entry of an ordinary log.
+Refusal FileRefusal(const std::string& path, const PathRules& rules = {}) {
+    const UninstallPlan plan = Plan(std::string(kSetup) + "[Fichier_1]\r\nNom=" + path + "\r\n", rules);
+    EXPECT_EQ(plan.files.size(), 1u) << path;
+    return plan.files.empty() ? Refusal::None : plan.files[0].refusal;
+}
+
+// The refusal of a log's installation folder.
+Refusal FolderRefusal(const std::string& path) {
+    return Plan("[Setup]\r\nDossierInstall=" + path + "\r\n").installFolder.refusal;
 }
 
 TEST(UninstallPlan, ExampleLogNewestFirstWithTheDesktopResolved) {
     const UninstallPlan plan =
         Plan(std::string(kSetup) +
              "Fichiers=4\r\n"
-             "DossierDemarrage=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\r\n"
              "[Fichier_1]\r\nNom=C:\\windows\\uninst_Korvalix.exe\r\n"
              "[Fichier_2]\r\nNom=C:\\Program Files\\Korvalix\\korvalix.exe\r\n"
              "[Fichier_3]\r\nNom=%desktop%\\Korvalix.lnk\r\n"
@@ -47,6 +65,8 @@ TEST(UninstallPlan, ExampleLogNewestFirstWithTheDesktopResolved) {
     EXPECT_EQ(plan.installFolder.refusal, Refusal::None);
     EXPECT_EQ(plan.startMenuFolder.path, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix");
     EXPECT_EQ(plan.startMenuFolder.refusal, Refusal::None);
+    EXPECT_EQ(plan.logFile.path, kLog);
+    EXPECT_EQ(plan.logFile.refusal, Refusal::None);
     EXPECT_EQ(Paths(plan), (std::vector<std::string>{
                                "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\\Aide.lnk",
                                "C:\\users\\root\\Desktop\\Korvalix.lnk",
@@ -58,102 +78,150 @@ TEST(UninstallPlan, ExampleLogNewestFirstWithTheDesktopResolved) {
 }
 
 TEST(UninstallPlan, NoSetupSectionIsNoPlan) {
-    EXPECT_FALSE(MakeUninstallPlan(IniFile::Parse(""), Folders()));
-    EXPECT_FALSE(MakeUninstallPlan(IniFile::Parse("[Fichier_1]\r\nNom=C:\\a\\b.exe\r\n"), Folders()));
-    EXPECT_TRUE(MakeUninstallPlan(IniFile::Parse("[setup]\r\n"), Folders()));
+    EXPECT_FALSE(MakeUninstallPlan(IniFile::Parse(""), kLog, Folders()));
+    EXPECT_FALSE(MakeUninstallPlan(IniFile::Parse("[Fichier_1]\r\nNom=C:\\a\\b.exe\r\n"), kLog, Folders()));
+    EXPECT_TRUE(MakeUninstallPlan(IniFile::Parse("[setup]\r\n"), kLog, Folders()));
 }
 
 TEST(UninstallPlan, TheSectionsPresentAreTheInventoryWhateverTheCounter) {
     for (const char* counter : {"Fichiers=2147483647", "Fichiers=abc", "Fichiers=0", "Fichiers=-5", ""}) {
         const UninstallPlan plan = Plan(std::string(kSetup) + counter + "\r\n" +
-                                        "[Fichier_2]\r\nNom=C:\\k\\b.exe\r\n"
-                                        "[Fichier_1]\r\nNom=C:\\k\\a.exe\r\n"
-                                        "[Fichier_10]\r\nNom=C:\\k\\j.exe\r\n");
-        EXPECT_EQ(Paths(plan), (std::vector<std::string>{"C:\\k\\j.exe", "C:\\k\\b.exe", "C:\\k\\a.exe"})) << counter;
+                                        "[Fichier_2]\r\nNom=C:\\windows\\b.exe\r\n"
+                                        "[Fichier_1]\r\nNom=C:\\windows\\a.exe\r\n"
+                                        "[Fichier_10]\r\nNom=C:\\windows\\j.exe\r\n");
+        EXPECT_EQ(Paths(plan), (std::vector<std::string>{"C:\\windows\\j.exe", "C:\\windows\\b.exe", "C:\\windows\\a.exe"}))
+            << counter;
     }
 }
 
 TEST(UninstallPlan, OnlyWellFormedEntrySectionsCount) {
     const UninstallPlan plan = Plan(std::string(kSetup) +
-                                    "[Fichier_0]\r\nNom=C:\\k\\zero.exe\r\n"
-                                    "[Fichier_01]\r\nNom=C:\\k\\padded.exe\r\n"
-                                    "[Fichier_x]\r\nNom=C:\\k\\x.exe\r\n"
-                                    "[Fichier_2147483648]\r\nNom=C:\\k\\big.exe\r\n"
-                                    "[Fichier_]\r\nNom=C:\\k\\none.exe\r\n"
+                                    "[Fichier_0]\r\nNom=C:\\windows\\zero.exe\r\n"
+                                    "[Fichier_01]\r\nNom=C:\\windows\\padded.exe\r\n"
+                                    "[Fichier_x]\r\nNom=C:\\windows\\x.exe\r\n"
+                                    "[Fichier_2147483648]\r\nNom=C:\\windows\\big.exe\r\n"
+                                    "[Fichier_]\r\nNom=C:\\windows\\none.exe\r\n"
                                     "[Fichier_3]\r\nNom=\r\n"
                                     "[Fichier_4]\r\n"
-                                    "[FICHIER_2147483647]\r\nNom=\"C:\\k\\last.exe\"\r\n"
-                                    "[Fichier_5]\r\nNom=C:\\k\\first copy.exe\r\n"
-                                    "[Fichier_5]\r\nNom=C:\\k\\second copy.exe\r\n");
+                                    "[FICHIER_2147483647]\r\nNom=\"C:\\windows\\last.exe\"\r\n"
+                                    "[Fichier_5]\r\nNom=C:\\windows\\first copy.exe\r\n"
+                                    "[Fichier_5]\r\nNom=C:\\windows\\second copy.exe\r\n");
     // The platform reads the first of two sections with the same name.
-    EXPECT_EQ(Paths(plan), (std::vector<std::string>{"C:\\k\\last.exe", "C:\\k\\first copy.exe"}));
+    EXPECT_EQ(Paths(plan), (std::vector<std::string>{"C:\\windows\\last.exe", "C:\\windows\\first copy.exe"}));
 }
 
 TEST(UninstallPlan, AContinuedLogRemovesEachPathOnceFromTheNewestEntry) {
     const UninstallPlan plan = Plan(std::string(kSetup) +
                                     "Fichiers=4\r\n"
-                                    "[Fichier_1]\r\nNom=C:\\k\\a.exe\r\n"
-                                    "[Fichier_2]\r\nNom=C:\\k\\b.exe\r\n"
-                                    "[Fichier_3]\r\nNom=C:\\K\\A.EXE\r\n"
-                                    "[Fichier_4]\r\nNom=C:\\k\\c.exe\r\n");
-    EXPECT_EQ(Paths(plan), (std::vector<std::string>{"C:\\k\\c.exe", "C:\\K\\A.EXE", "C:\\k\\b.exe"}));
+                                    "[Fichier_1]\r\nNom=C:\\windows\\a.exe\r\n"
+                                    "[Fichier_2]\r\nNom=C:\\windows\\b.exe\r\n"
+                                    "[Fichier_3]\r\nNom=C:\\WINDOWS\\A.EXE\r\n"
+                                    "[Fichier_4]\r\nNom=C:\\windows\\c.exe\r\n");
+    EXPECT_EQ(Paths(plan), (std::vector<std::string>{"C:\\windows\\c.exe", "C:\\WINDOWS\\A.EXE", "C:\\windows\\b.exe"}));
 }
 
-Refusal FileRefusal(const std::string& path) { return CheckFile(NormalisePath(path), Folders()); }
-Refusal FolderRefusal(const std::string& path) { return CheckFolder(NormalisePath(path), Folders()); }
+// What a log may name and what it may not, where anyone may have edited it.
+TEST(UninstallPlan, OnlyWhatTheInstallerCreatesWhereItCreatesIt) {
+    for (const char* ours :
+         {"C:\\windows\\uninst_Korvalix.exe", "C:\\WINDOWS\\shared.dll", "C:\\Program Files\\Korvalix\\korvalix.exe",
+          "C:\\Program Files\\Korvalix\\..data", "%desktop%\\Korvalix.lnk", "%DESKTOP%\\Aide.LNK",
+          "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\\Aide de Korvalix.lnk"})
+        EXPECT_EQ(FileRefusal(ours), Refusal::None) << ours;
 
-TEST(UninstallPlan, DangerousFileEntriesAreRefused) {
+    EXPECT_EQ(FileRefusal("C:\\Program Files\\Other\\app.exe"), Refusal::OutsideInstallation);
+    EXPECT_EQ(FileRefusal("C:\\Users\\X\\Documents\\a.docx"), Refusal::OutsideInstallation);
+    EXPECT_EQ(FileRefusal("C:\\bootmgr"), Refusal::OutsideInstallation);
+    EXPECT_EQ(FileRefusal("C:\\Program Files\\Korvalix\\Sauvegardes\\partie1.sav"), Refusal::OutsideInstallation);
+    EXPECT_EQ(FileRefusal("C:\\windows\\system32\\kernel32.dll"), Refusal::InsideSystemFolder);
+    EXPECT_EQ(FileRefusal("C:\\windows\\Sysnative\\drivers\\etc\\hosts"), Refusal::InsideSystemFolder);
+    EXPECT_EQ(FileRefusal("%desktop%\\lettre.docx"), Refusal::NotAShortcut);
+    EXPECT_EQ(FileRefusal("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\\lisezmoi.txt"),
+              Refusal::NotAShortcut);
+    EXPECT_EQ(FileRefusal("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Autre.lnk"),
+              Refusal::OutsideInstallation);
+    EXPECT_EQ(FileRefusal("\\\\localhost\\C$\\Windows\\System32\\drivers\\etc\\hosts"), Refusal::NetworkPath);
+    EXPECT_EQ(FileRefusal("\\\\server\\share\\Korvalix\\korvalix.exe"), Refusal::NetworkPath);
+    EXPECT_EQ(FileRefusal("//server/share/x.exe"), Refusal::NetworkPath);
+}
+
+TEST(UninstallPlan, PathsOfNoUsableShapeAreRefused) {
     EXPECT_EQ(FileRefusal("C:\\"), Refusal::DriveRoot);
     EXPECT_EQ(FileRefusal("d:"), Refusal::Relative);
     EXPECT_EQ(FileRefusal("C:\\\\"), Refusal::DriveRoot);
     EXPECT_EQ(FileRefusal("C:/"), Refusal::DriveRoot);
-    EXPECT_EQ(FileRefusal("\\\\server\\share"), Refusal::DriveRoot);
-    EXPECT_EQ(FileRefusal("\\\\server\\share\\"), Refusal::DriveRoot);
+    EXPECT_EQ(FileRefusal("\\\\server\\share"), Refusal::NetworkPath);
     EXPECT_EQ(FileRefusal("C:\\WINDOWS"), Refusal::WindowsFolder);
     EXPECT_EQ(FileRefusal("c:/windows/"), Refusal::WindowsFolder);
     EXPECT_EQ(FileRefusal("C:\\windows."), Refusal::TrailingDot);
     EXPECT_EQ(FileRefusal("C:\\windows \\x.exe"), Refusal::TrailingDot);
     EXPECT_EQ(FileRefusal("C:\\windows\\...\\x.exe"), Refusal::TrailingDot);
     EXPECT_EQ(FileRefusal("C:\\Program Files"), Refusal::ProgramFilesFolder);
-    EXPECT_EQ(FileRefusal("C:\\Program Files\\"), Refusal::ProgramFilesFolder);
+    EXPECT_EQ(FileRefusal("C:\\Program Files (x86)\\"), Refusal::ProtectedFolder);
     EXPECT_EQ(FileRefusal("C:\\users\\root\\Desktop"), Refusal::DesktopFolder);
     EXPECT_EQ(FileRefusal("C:\\windows\\system32"), Refusal::ProtectedFolder);
-    EXPECT_EQ(FileRefusal("C:\\windows\\system32\\kernel32.dll"), Refusal::InsideSystemFolder);
     EXPECT_EQ(FileRefusal("korvalix.exe"), Refusal::Relative);
     EXPECT_EQ(FileRefusal("\\windows\\x.exe"), Refusal::Relative);
     EXPECT_EQ(FileRefusal("C:korvalix.exe"), Refusal::Relative);
-    EXPECT_EQ(FileRefusal("\\\\server"), Refusal::Relative);
     EXPECT_EQ(FileRefusal("C:\\Program Files\\Korvalix\\..\\..\\windows\\win.ini"), Refusal::DotComponent);
     EXPECT_EQ(FileRefusal("C:\\Program Files\\Korvalix\\.\\a.exe"), Refusal::DotComponent);
     EXPECT_EQ(FileRefusal("\\\\?\\C:\\windows\\x.exe"), Refusal::DevicePath);
     EXPECT_EQ(FileRefusal("\\\\.\\PhysicalDrive0"), Refusal::DevicePath);
-    EXPECT_EQ(FileRefusal("C:\\k\\*.exe"), Refusal::BadCharacter);
-    EXPECT_EQ(FileRefusal("C:\\k\\a.exe:stream"), Refusal::BadCharacter);
-    EXPECT_EQ(FileRefusal("C:\\k\\a\tb.exe"), Refusal::BadCharacter);
+    EXPECT_EQ(FileRefusal("\\?" "?\\C:\\windows\\x.exe"), Refusal::DevicePath);
+    EXPECT_EQ(FileRefusal("C:\\Program Files\\Korvalix\\*.exe"), Refusal::BadCharacter);
+    EXPECT_EQ(FileRefusal("C:\\Program Files\\Korvalix\\a.exe:stream"), Refusal::BadCharacter);
+    EXPECT_EQ(FileRefusal("C:\\Program Files\\Korvalix\\a.exe::$DATA"), Refusal::BadCharacter);
+    EXPECT_EQ(FileRefusal("C:\\Program Files\\Korvalix\\a\tb.exe"), Refusal::BadCharacter);
     EXPECT_EQ(FileRefusal("C:\\Program Files\\Korvalix\\"), Refusal::NamesFolder);
     EXPECT_EQ(FileRefusal("C:\\" + std::string(300, 'a')), Refusal::TooLong);
 }
 
-TEST(UninstallPlan, OrdinaryFileEntriesPass) {
-    EXPECT_EQ(FileRefusal("C:\\windows\\uninst_Korvalix.exe"), Refusal::None);
-    EXPECT_EQ(FileRefusal("C:\\Program Files\\Korvalix\\korvalix.exe"), Refusal::None);
-    EXPECT_EQ(FileRefusal("C:\\Program Files\\Korvalix\\..data"), Refusal::None);
-    EXPECT_EQ(FileRefusal("C:\\users\\root\\Desktop\\Korvalix.lnk"), Refusal::None);
-    EXPECT_EQ(FileRefusal("\\\\server\\share\\Korvalix\\korvalix.exe"), Refusal::None);
-    EXPECT_EQ(FileRefusal("D:\\Jeux\\Korvalix àé\\korvalix.exe"), Refusal::None);
-}
-
-TEST(UninstallPlan, FoldersOfTheSystemAreNeverRemoved) {
+// An installation folder in or at a folder of the system is refused whole:
+// nothing in it is ever the installation's.
+TEST(UninstallPlan, FoldersOfTheSystemAreNeitherRemovedNorInstallationFolders) {
     EXPECT_EQ(FolderRefusal("C:\\Program Files\\Korvalix\\"), Refusal::None);
-    EXPECT_EQ(FolderRefusal("C:\\windows\\Korvalix\\"), Refusal::None);
+    EXPECT_EQ(FolderRefusal("D:\\Jeux\\Korvalix \xE0\xE9\\"), Refusal::None);
+    EXPECT_EQ(FolderRefusal("C:\\Korvalix"), Refusal::None);
+    EXPECT_EQ(FolderRefusal("C:\\users\\root\\Documents\\Korvalix\\"), Refusal::None);
+    for (const char* inside : {"C:\\windows\\Korvalix\\", "C:\\Windows\\Sysnative\\", "C:\\Windows\\WinSxS",
+                               "C:\\Windows\\INF", "C:\\windows\\system32\\drivers"})
+        EXPECT_EQ(FolderRefusal(inside), Refusal::InsideSystemFolder) << inside;
     EXPECT_EQ(FolderRefusal("C:\\Program Files\\"), Refusal::ProgramFilesFolder);
+    EXPECT_EQ(FolderRefusal("C:\\Program Files (x86)"), Refusal::ProtectedFolder);
     EXPECT_EQ(FolderRefusal("C:\\"), Refusal::DriveRoot);
     EXPECT_EQ(FolderRefusal("C:\\windows\\"), Refusal::WindowsFolder);
     EXPECT_EQ(FolderRefusal("C:\\windows\\system32\\"), Refusal::ProtectedFolder);
-    EXPECT_EQ(FolderRefusal("C:\\windows\\system32\\drivers"), Refusal::InsideSystemFolder);
-    EXPECT_EQ(FolderRefusal("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"), Refusal::ProtectedFolder);
+    EXPECT_EQ(FolderRefusal(kPrograms), Refusal::ProtectedFolder);
     EXPECT_EQ(FolderRefusal("C:\\users\\root\\desktop\\"), Refusal::DesktopFolder);
+    EXPECT_EQ(FolderRefusal("C:\\users\\root\\"), Refusal::ProtectedFolder);
     EXPECT_EQ(FolderRefusal("Korvalix\\"), Refusal::Relative);
+    EXPECT_EQ(FolderRefusal("\\\\server\\share\\Korvalix\\"), Refusal::NetworkPath);
+
+    const UninstallPlan plan = Plan(
+        "[Setup]\r\nDossierInstall=C:\\Windows\\WinSxS\\\r\n"
+        "[Fichier_1]\r\nNom=C:\\Windows\\WinSxS\\manifest.xml\r\n"
+        "[Fichier_2]\r\nNom=C:\\Windows\\uninst_Korvalix.exe\r\n",
+        {}, "C:\\Windows\\WinSxS\\setup.log");
+    ASSERT_EQ(plan.files.size(), 2u);
+    EXPECT_EQ(plan.files[0].refusal, Refusal::None) << "directly in the Windows folder";
+    EXPECT_EQ(plan.files[1].refusal, Refusal::InsideSystemFolder);
+    EXPECT_EQ(plan.logFile.refusal, Refusal::InsideSystemFolder);
+}
+
+TEST(UninstallPlan, TheGroupIsInAProgramsFolderAndTheLogInItsInstallationFolder) {
+    auto group = [](const std::string& folder) {
+        return Plan("[Setup]\r\nDossierDemarrage=" + folder + "\r\n").startMenuFolder.refusal;
+    };
+    EXPECT_EQ(group(std::string(kPrograms) + "\\Editeur\\Korvalix"), Refusal::None);
+    EXPECT_EQ(group("C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix"),
+              Refusal::None);
+    EXPECT_EQ(group(kPrograms), Refusal::ProtectedFolder);
+    EXPECT_EQ(group("C:\\users\\root\\Documents\\Korvalix"), Refusal::OutsideInstallation);
+    EXPECT_EQ(group("C:\\Program Files\\Korvalix"), Refusal::OutsideInstallation);
+
+    EXPECT_EQ(Plan(kSetup, {}, "C:\\Program Files\\Korvalix\\setup.log").logFile.refusal, Refusal::None);
+    EXPECT_EQ(Plan(kSetup, {}, "C:\\users\\root\\Documents\\setup.log").logFile.refusal,
+              Refusal::OutsideInstallation);
+    EXPECT_EQ(Plan("[Setup]\r\n", {}, "C:\\Korvalix\\setup.log").logFile.refusal, Refusal::OutsideInstallation);
 }
 
 TEST(UninstallPlan, DangerousEntriesOfALogAreKeptInThePlanAsRefused) {
@@ -164,53 +232,156 @@ TEST(UninstallPlan, DangerousEntriesOfALogAreKeptInThePlanAsRefused) {
         "[Fichier_1]\r\nNom=C:\\windows\r\n"
         "[Fichier_2]\r\nNom=%desktop%\\\r\n"
         "[Fichier_3]\r\nNom=%DESKTOP%\\..\\secret.txt\r\n"
-        "[Fichier_4]\r\nNom=setup.log\r\n");
+        "[Fichier_4]\r\nNom=setup.log\r\n"
+        "[Fichier_5]\r\nNom=C:\\bootmgr\r\n",
+        {}, "C:\\setup.log");
     EXPECT_EQ(plan.installFolder.refusal, Refusal::DriveRoot);
     EXPECT_EQ(plan.startMenuFolder.refusal, Refusal::ProtectedFolder);
     EXPECT_EQ(plan.uninstallKey.logged, "..\\..\\Run");
     EXPECT_EQ(plan.uninstallKey.refusal, Refusal::BadKeyName);
-    ASSERT_EQ(plan.files.size(), 4u);
-    EXPECT_EQ(plan.files[0].refusal, Refusal::Relative);
-    EXPECT_EQ(plan.files[1].refusal, Refusal::DotComponent);
-    EXPECT_EQ(plan.files[2].refusal, Refusal::DesktopFolder);
-    EXPECT_EQ(plan.files[3].refusal, Refusal::WindowsFolder);
+    EXPECT_EQ(plan.logFile.refusal, Refusal::DriveRoot);
+    ASSERT_EQ(plan.files.size(), 5u);
+    EXPECT_EQ(plan.files[0].refusal, Refusal::DriveRoot) << "in a refused installation folder: the same reason";
+    EXPECT_EQ(plan.files[1].refusal, Refusal::Relative);
+    EXPECT_EQ(plan.files[2].refusal, Refusal::DotComponent);
+    EXPECT_EQ(plan.files[3].refusal, Refusal::DesktopFolder);
+    EXPECT_EQ(plan.files[4].refusal, Refusal::WindowsFolder);
     for (const PlannedItem& item : plan.files) EXPECT_STRNE(RefusalText(item.refusal), "");
 }
 
 TEST(UninstallPlan, DesktopEntriesWithoutADesktopAreRefused) {
     ProtectedFolders folders = Folders();
     folders.desktop.clear();
-    const auto plan =
-        MakeUninstallPlan(IniFile::Parse(std::string(kSetup) + "[Fichier_1]\r\nNom=%desktop%\\K.lnk\r\n"), folders);
+    const auto plan = MakeUninstallPlan(IniFile::Parse(std::string(kSetup) + "[Fichier_1]\r\nNom=%desktop%\\K.lnk\r\n"),
+                                        kLog, folders);
     ASSERT_TRUE(plan);
     ASSERT_EQ(plan->files.size(), 1u);
     EXPECT_EQ(plan->files[0].refusal, Refusal::NoDesktop);
 }
 
-TEST(UninstallPlan, AnInstallationInsideTheWindowsFolderKeepsItsFiles) {
-    const UninstallPlan plan = Plan(
-        "[Setup]\r\nDossierInstall=C:\\windows\\Korvalix\\\r\n"
-        "[Fichier_1]\r\nNom=C:\\windows\\Korvalix\\korvalix.exe\r\n"
-        "[Fichier_2]\r\nNom=C:\\windows\\system32\\korvalix.dll\r\n");
-    ASSERT_EQ(plan.files.size(), 2u);
-    EXPECT_EQ(plan.files[0].refusal, Refusal::InsideSystemFolder);
-    EXPECT_EQ(plan.files[1].refusal, Refusal::None);
-}
-
-TEST(UninstallPlan, ShortNamesAreCheckedInTheirLongForm) {
-    auto canonical = [](const std::string& path) {
-        return path.rfind("C:\\PROGRA~1", 0) == 0 ? "C:\\Program Files" + path.substr(11) : path;
+// Links, junctions and short names resolved by the system: the final forms
+// are judged, and removed.
+TEST(UninstallPlan, FinalFormsAreJudged) {
+    const std::map<std::string, std::string> finalFolders = {
+        {"C:\\PROGRA~1\\Korvalix", "C:\\Program Files\\Korvalix"},
+        {"C:\\Korvalix", "C:\\windows\\system32"},               // a junction
+        {"C:\\Jeux\\Lien", "C:\\windows\\system32\\drivers"},     // a link inside an accepted folder
     };
-    const UninstallPlan plan = Plan(
-        "[Setup]\r\nDossierInstall=C:\\PROGRA~1\\\r\n"
-        "[Fichier_1]\r\nNom=C:\\PROGRA~1\\Korvalix\\k.exe\r\n",
-        canonical);
-    EXPECT_EQ(plan.installFolder.refusal, Refusal::ProgramFilesFolder);
-    ASSERT_EQ(plan.files.size(), 1u);
-    EXPECT_EQ(plan.files[0].path, "C:\\Program Files\\Korvalix\\k.exe");
+    const std::map<std::string, std::string> finalFiles = {
+        {"C:\\users\\root\\Desktop\\LETTRE~1.LNK", "C:\\users\\root\\Desktop\\lettre.lnkdoc"},
+        {"C:\\PROGRA~1\\Korvalix\\KORVAL~1.EXE", "C:\\Program Files\\Korvalix\\korvalix.exe"},
+    };
+    PathRules rules;
+    rules.finalFolder = [&](const std::string& path) {
+        const auto found = finalFolders.find(path);
+        return found == finalFolders.end() ? std::string() : found->second;
+    };
+    rules.finalFile = [&](const std::string& path) {
+        const auto found = finalFiles.find(path);
+        return found == finalFiles.end() ? std::string() : found->second;
+    };
+
+    const UninstallPlan shortNames = Plan(
+        "[Setup]\r\nDossierInstall=C:\\PROGRA~1\\Korvalix\\\r\n"
+        "[Fichier_1]\r\nNom=C:\\PROGRA~1\\Korvalix\\KORVAL~1.EXE\r\n"
+        "[Fichier_2]\r\nNom=%desktop%\\LETTRE~1.LNK\r\n",
+        rules);
+    EXPECT_EQ(shortNames.installFolder.path, "C:\\Program Files\\Korvalix\\");
+    EXPECT_EQ(shortNames.installFolder.refusal, Refusal::None);
+    ASSERT_EQ(shortNames.files.size(), 2u);
+    EXPECT_EQ(shortNames.files[1].path, "C:\\Program Files\\Korvalix\\korvalix.exe");
+    EXPECT_EQ(shortNames.files[1].refusal, Refusal::None);
+    EXPECT_EQ(shortNames.files[0].path, "C:\\users\\root\\Desktop\\lettre.lnkdoc");
+    EXPECT_EQ(shortNames.files[0].refusal, Refusal::NotAShortcut);
+
+    const UninstallPlan junction = Plan(
+        "[Setup]\r\nDossierInstall=C:\\Korvalix\\\r\n"
+        "[Fichier_1]\r\nNom=C:\\Korvalix\\kernel32.dll\r\n",
+        rules, "C:\\Korvalix\\setup.log");
+    EXPECT_EQ(junction.installFolder.refusal, Refusal::ProtectedFolder);
+    ASSERT_EQ(junction.files.size(), 1u);
+    EXPECT_EQ(junction.files[0].path, "C:\\windows\\system32\\kernel32.dll");
+    EXPECT_NE(junction.files[0].refusal, Refusal::None);
+    EXPECT_NE(junction.logFile.refusal, Refusal::None);
+
+    const UninstallPlan link = Plan(
+        "[Setup]\r\nDossierInstall=C:\\Jeux\\\r\n"
+        "[Fichier_1]\r\nNom=C:\\Jeux\\Lien\\null.sys\r\n",
+        rules, "C:\\Jeux\\setup.log");
+    EXPECT_EQ(link.installFolder.refusal, Refusal::None);
+    ASSERT_EQ(link.files.size(), 1u);
+    EXPECT_EQ(link.files[0].refusal, Refusal::InsideSystemFolder);
 }
 
-TEST(UninstallPlan, PathsNormaliseAndCompareAsTheSystemDoes) {
+// Letters are compared as the system compares them, not as ASCII alone.
+TEST(UninstallPlan, NamesCompareWithTheSystemsRules) {
+    PathRules rules;
+    rules.same = [](std::string_view a, std::string_view b) {
+        auto fold = [](std::string text) {
+            for (char& c : text) {
+                const unsigned char u = static_cast<unsigned char>(c);
+                if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) c = static_cast<char>(u - 0x20);
+            }
+            return text;
+        };
+        return fold(std::string(a)) == fold(std::string(b));
+    };
+    ProtectedFolders zoe = Folders();
+    zoe.desktop = "C:\\Users\\Zo\xE9\\Desktop";
+    auto plan = MakeUninstallPlan(
+        IniFile::Parse("[Setup]\r\nDossierInstall=C:\\Users\\ZO\xC9\\Desktop\\\r\n"
+                       "[Fichier_1]\r\nNom=C:\\Users\\ZO\xC9\\Desktop\\lettre.docx\r\n"),
+        "C:\\Users\\ZO\xC9\\Desktop\\setup.log", zoe, rules);
+    ASSERT_TRUE(plan);
+    EXPECT_EQ(plan->installFolder.refusal, Refusal::DesktopFolder);
+    ASSERT_EQ(plan->files.size(), 1u);
+    EXPECT_EQ(plan->files[0].refusal, Refusal::NotAShortcut);
+}
+
+// A newer file that the installation found and left is another program's.
+TEST(UninstallPlan, FilesTheInstallationKeptAreLeft) {
+    const UninstallPlan plan = Plan(std::string(kSetup) +
+                                    "[Fichier_1]\r\nConserver=1\r\nNom=C:\\windows\\partage.dll\r\n"
+                                    "[Fichier_2]\r\nNom=C:\\Program Files\\Korvalix\\korvalix.exe\r\n"
+                                    "[Fichier_3]\r\nConserver=1\r\nNom=C:\\Program Files\\Korvalix\\korvalix.exe\r\n"
+                                    "[Fichier_4]\r\nConserver=1\r\nNom=C:\\windows\\commun.dll\r\n"
+                                    "[Fichier_5]\r\nConserver=1\r\nNom=C:\\windows\\commun.dll\r\n"
+                                    "[Fichier_6]\r\nConserver=0\r\nNom=C:\\windows\\ancien.dll\r\n");
+    // korvalix.exe: an earlier installation into the same folder wrote it.
+    EXPECT_EQ(Paths(plan),
+              (std::vector<std::string>{"C:\\windows\\ancien.dll", "C:\\Program Files\\Korvalix\\korvalix.exe"}));
+}
+
+TEST(UninstallPlan, WhatIsLeftIsWrittenAsTheInstallerWritesALog) {
+    const UninstallPlan plan = Plan(std::string(kSetup) +
+                                    "Fichiers=5\r\n"
+                                    "[Fichier_1]\r\nNom=C:\\windows\\uninst_Korvalix.exe\r\n"
+                                    "[Fichier_2]\r\nNom=C:\\Program Files\\Korvalix\\korvalix.exe\r\n"
+                                    "[Fichier_3]\r\nNom=C:\\bootmgr\r\n"
+                                    "[Fichier_4]\r\nNom=%desktop%\\Korvalix.lnk\r\n");
+    ASSERT_EQ(plan.files.size(), 4u);
+    EXPECT_EQ(LogOfWhatIsLeft(plan, {plan.files[0], plan.files[1]}),
+              "[Information]\r\n"
+              "Attention=NE PAS SUPPRIMER CE FICHIER\r\n"
+              "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n"
+              "[Setup]\r\n"
+              "Nom=Korvalix32\r\n"
+              "DossierInstall=C:\\Program Files\\Korvalix\\\r\n"
+              "Desinstall=Korvalix\r\n"
+              "Run=Korvalix32\r\n"
+              "Fichiers=2\r\n"
+              "DossierDemarrage=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\r\n"
+              "[Fichier_1]\r\nNom=C:\\bootmgr\r\n"
+              "[Fichier_2]\r\nNom=%desktop%\\Korvalix.lnk\r\n");
+    // What the log lacked stays out.
+    const UninstallPlan bare = Plan("[Setup]\r\nNom=K\r\n[Fichier_7]\r\nNom=C:\\windows\\k.exe\r\n");
+    EXPECT_EQ(LogOfWhatIsLeft(bare, bare.files),
+              "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n"
+              "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n"
+              "[Setup]\r\nNom=K\r\nFichiers=1\r\n[Fichier_1]\r\nNom=C:\\windows\\k.exe\r\n");
+}
+
+TEST(UninstallPlan, PathsNormaliseAsTheSystemDoes) {
     EXPECT_EQ(NormalisePath("C:/a//b\\\\c"), "C:\\a\\b\\c");
     EXPECT_EQ(NormalisePath("\\\\server\\\\share"), "\\\\server\\share");
     EXPECT_EQ(FolderKey("C:\\"), "C:\\");
@@ -223,7 +394,15 @@ TEST(UninstallPlan, TheUninstallEntryMustNameThisLog) {
     EXPECT_TRUE(UninstallStringNamesLog(entry, "c:\\program files\\korvalix\\SETUP.LOG"));
     EXPECT_FALSE(UninstallStringNamesLog(entry, "D:\\Korvalix\\setup.log"));
     EXPECT_FALSE(UninstallStringNamesLog("C:\\windows\\uninst_Korvalix.exe", "C:\\windows\\uninst_Korvalix.exe"));
-    EXPECT_FALSE(UninstallStringNamesLog("x \"C:\\a\\setup.log", "C:\\a\\setup.log"));
+    // An unclosed quote runs to the end, as Windows reads it.
+    EXPECT_TRUE(UninstallStringNamesLog("x \"C:\\a\\setup.log", "C:\\a\\setup.log"));
+
+    // The installer quotes an uninstaller path that holds a blank.
+    const std::string quoted =
+        "\"C:\\Program Files\\Korvalix\\uninst_Korvalix.exe\" \"C:\\Program Files\\Korvalix\\setup.log\"";
+    EXPECT_TRUE(UninstallStringNamesLog(quoted, "C:\\Program Files\\Korvalix\\setup.log"));
+    EXPECT_FALSE(UninstallStringNamesLog(quoted, "C:\\Program Files\\Korvalix\\uninst_Korvalix.exe"));
+    EXPECT_FALSE(UninstallStringNamesLog("\"C:\\a b\\setup.log\"", "C:\\a b\\setup.log"));  // a program, no log
 }
 
 }  // namespace

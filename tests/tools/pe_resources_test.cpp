@@ -1,11 +1,15 @@
-// The resource writer against a minimal hand-made PE image, so that it runs
-// natively under the sanitizers too.
+// The resource writer, and the packer around it, against a minimal hand-made
+// PE image, so that they run natively under the sanitizers too.
 #include "pe_resources.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <random>
+
+#include "packer.h"
 
 namespace pe {
 namespace {
@@ -20,8 +24,9 @@ void Put16(Bytes& b, size_t at, uint16_t v) {
     b[at + 1] = static_cast<uint8_t>(v >> 8);
 }
 
-// MZ header, PE32 headers, one .text section of 0x200 bytes at 0x1000.
-Bytes MinimalImage() {
+// MZ header, PE32 headers, one .text section of 0x200 bytes at 0x1000 (or
+// at `textAt`).
+Bytes MinimalImage(uint32_t textAt = 0x1000) {
     Bytes image(0x400, 0);
     image[0] = 'M';
     image[1] = 'Z';
@@ -40,7 +45,7 @@ Bytes MinimalImage() {
     const size_t section = optional + 224;
     std::copy_n(".text", 5, image.begin() + section);
     Put32(image, section + 8, 0x200);
-    Put32(image, section + 12, 0x1000);
+    Put32(image, section + 12, textAt);
     Put32(image, section + 16, 0x200);
     Put32(image, section + 20, 0x200);
     return image;
@@ -83,8 +88,11 @@ TEST(PeResources, RepackingReplacesAndKeepsOtherResources) {
               WriteResources(MinimalImage(), {icon, RcData("SETUP.LST", {1})}));
 }
 
-TEST(PeResources, Windows1252NamesBecomeUtf16) {
-    EXPECT_EQ(Id::Name("\xE9t\xE9\x80.z").name, u"\u00E9T\u00E9\u20AC.Z");
+TEST(PeResources, NamesAreCapitalisedAsTheLoaderCapitalisesWhatItLooksFor) {
+    EXPECT_EQ(Id::Name("\xE9t\xE9\x80.z").name, u"\u00C9T\u00C9\u20AC.Z");  // été€.z
+    EXPECT_EQ(Id::Name("\xE0\xE7\xF6\xFE\xFF\x9A\x9C\x9E\x83").name, u"\u00C0\u00C7\u00D6\u00DE\u0178\u0160\u0152\u017D\u0191");
+    // No capital: ß, µ, and the division sign, which sits among the letters.
+    EXPECT_EQ(Id::Name("\xDF\xB5\xF7\xD7").name, u"\u00DF\u00B5\u00F7\u00D7");
 }
 
 TEST(PeResources, RefusesWhatIsNoExecutable) {
@@ -127,6 +135,131 @@ TEST(PeResources, DamagedImagesAreRefusedOrRewrittenWhole) {
     // Both outcomes were met, so the loop tested both.
     EXPECT_GT(rewritten, 100);
     EXPECT_GT(refused, 100);
+}
+
+// The image with a resource section of its own at 0x2000, holding `tree`
+// (whose data entries may point anywhere in it).
+Bytes ImageWithResources(const Bytes& tree) {
+    Bytes image = MinimalImage();
+    const size_t coff = 0x44, optional = coff + 20, section = optional + 224 + 40;
+    Put16(image, coff + 2, 2);
+    const uint32_t rawSize = static_cast<uint32_t>((tree.size() + 0x1FF) / 0x200 * 0x200);
+    std::copy_n(".rsrc", 5, image.begin() + section);
+    Put32(image, section + 8, static_cast<uint32_t>(tree.size()));
+    Put32(image, section + 12, 0x2000);
+    Put32(image, section + 16, rawSize);
+    Put32(image, section + 20, 0x400);
+    Put32(image, optional + 96 + 2 * 8, 0x2000);
+    Put32(image, optional + 96 + 2 * 8 + 4, static_cast<uint32_t>(tree.size()));
+    image.resize(0x400 + rawSize, 0);
+    std::copy(tree.begin(), tree.end(), image.begin() + 0x400);
+    return image;
+}
+
+// A directory at `at` of numbered or named entries, each pointing at `targets[i]`.
+void PutDirectory(Bytes& tree, size_t at, const std::vector<uint32_t>& ids, const std::vector<uint32_t>& targets,
+                  bool named) {
+    Put16(tree, at + (named ? 12 : 14), static_cast<uint16_t>(ids.size()));
+    for (size_t i = 0; i < ids.size(); ++i) {
+        Put32(tree, at + 16 + i * 8, ids[i]);
+        Put32(tree, at + 16 + i * 8 + 4, targets[i]);
+    }
+}
+
+constexpr uint32_t kDirectory = 0x80000000;
+
+TEST(PeResources, TreesThatAskMoreReadingThanTheFileHoldsAreRefused) {
+    // 300 types that all lead to one shared directory of names: each would
+    // list the same resource again.
+    {
+        Bytes tree(0x4000, 0);
+        std::vector<uint32_t> types, shared;
+        for (uint32_t t = 1; t <= 300; ++t) types.push_back(t), shared.push_back(0x3000 | kDirectory);
+        PutDirectory(tree, 0, types, shared, false);
+        PutDirectory(tree, 0x3000, {1}, {0x3100 | kDirectory}, false);
+        PutDirectory(tree, 0x3100, {0}, {0x3200}, false);
+        Put32(tree, 0x3200, 0x2000);  // the data: the tree's own first bytes
+        Put32(tree, 0x3204, 16);
+        EXPECT_THROW(ReadResources(ImageWithResources(tree)), FormatError);
+    }
+    // 200 names of 65535 characters, each starting one character after the
+    // one before: reading them all would take 200 times the file.
+    {
+        const size_t names = 0x100, directories = 0x30000;
+        Bytes tree(directories + 0x800 + 200 * 0x40, 0);
+        Put16(tree, names, 0xFFFF);
+        for (size_t c = 1; c <= 0xFFFF + 200; ++c) Put16(tree, names + 2 * c, 0xFFFF);  // lengths and letters alike
+        PutDirectory(tree, 0, {kRcData}, {static_cast<uint32_t>(directories) | kDirectory}, false);
+        std::vector<uint32_t> nameIds, languages;
+        for (uint32_t i = 0; i < 200; ++i) {
+            nameIds.push_back(static_cast<uint32_t>(names + 2 * i) | 0x80000000);
+            const uint32_t language = static_cast<uint32_t>(directories + 0x800 + i * 0x40);
+            languages.push_back(language | kDirectory);
+            PutDirectory(tree, language, {0}, {language + 0x20}, false);
+            Put32(tree, language + 0x20, 0x2000);
+        }
+        PutDirectory(tree, directories, nameIds, languages, true);
+        EXPECT_THROW(ReadResources(ImageWithResources(tree)), FormatError);
+    }
+}
+
+TEST(PeResources, ResourcesOfAStubWithNoOtherSectionFollowItsHeaders) {
+    // The stub's only section holds its resources, one RCDATA numbered 1.
+    Bytes image = MinimalImage();
+    const size_t optional = 0x44 + 20, section = optional + 224;
+    std::copy_n(".rsrc\0\0", 8, image.begin() + section);
+    Bytes tree(0x200, 0);
+    PutDirectory(tree, 0, {kRcData}, {0x18 | kDirectory}, false);
+    PutDirectory(tree, 0x18, {1}, {0x30 | kDirectory}, false);
+    PutDirectory(tree, 0x30, {0}, {0x48}, false);
+    Put32(tree, 0x48, 0x1000 + 0x60);
+    Put32(tree, 0x4C, 2);
+    tree[0x60] = 4;
+    tree[0x61] = 2;
+    std::copy(tree.begin(), tree.end(), image.begin() + 0x200);
+    Put32(image, optional + 96 + 2 * 8, 0x1000);
+    Put32(image, optional + 96 + 2 * 8 + 4, 0x200);
+    ASSERT_EQ(ReadResources(image).size(), 1u);
+
+    const std::vector<Resource> read = ReadResources(WriteResources(image, {RcData("B", {7})}));
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].name.name, u"B");
+    EXPECT_EQ(read[1].data, (Bytes{4, 2}));
+}
+
+TEST(PeResources, AnImageAnExecutableCannotHoldIsRefusedBeforeItIsBuilt) {
+    // The stub already ends a few kilobytes below 2 GiB.
+    const Bytes high = MinimalImage(0x7FFFE000);
+    EXPECT_NO_THROW(WriteResources(high, {RcData("A", Bytes(100, 1))}));
+    try {
+        WriteResources(high, {RcData("B", Bytes(64 << 10, 1))});
+        FAIL() << "an image beyond 2 GiB was built";
+    } catch (const TooLargeError& error) {
+        EXPECT_NE(std::string(error.what()).find("MiB an executable can hold"), std::string::npos) << error.what();
+    }
+}
+
+// The packer with a payload folder spelt as Linux spells names.
+TEST(Packer, AccentedNamesAreFoundInUtf8AndPackedUnderTheLoadersCapitals) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("packer_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / u8"\u00E9t\u00E9.txt") << "\xE9t\xE9";        // été.txt
+    std::ofstream(folder / "\xE0 l'ancienne.txt") << "latin-1";         // bytes as a Windows copy left them
+    const std::string manifestText =
+        "[Setup]\r\nNom=E\r\nVersion=1\r\nDossierInstall=E\r\nDossierDemarrage=E\r\nFichiers=2\r\n"
+        "[Fichier_1]\r\nNom=\xE9t\xE9.txt\r\nDossier=program\r\nTaille=3\r\n"
+        "[Fichier_2]\r\nNom=\xE0 l'ancienne.txt\r\nDossier=program\r\nTaille=7\r\n";
+    const Bytes manifest(manifestText.begin(), manifestText.end());
+
+    for (const core::ManifestProblem& problem : mkinstall::Check(manifest, folder))
+        EXPECT_NE(problem.severity, core::ManifestProblem::Severity::Error) << core::Describe(problem);
+    const std::vector<Resource> packed = ReadResources(mkinstall::Pack(MinimalImage(), manifest, folder));
+    std::vector<std::u16string> names;
+    for (const Resource& r : packed) names.push_back(r.name.name);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"SETUP.LST", u"\u00C0 L'ANCIENNE.TXT.Z", u"\u00C9T\u00C9.TXT.Z"}));
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -289,7 +289,12 @@ TEST_F(InstallationRunTest, ANewerFileLeftByTheVersionGateCountsAsInstalled) {
     EXPECT_TRUE(dialogs.Requests().empty());
     EXPECT_FALSE(page.failed);
     EXPECT_EQ(ReadWholeFile(Installer.InstallDir + "korvalix.exe"), before);
-    EXPECT_NE(Log().find("Nom=" + Installer.InstallDir + "korvalix.exe\r\n"), std::string::npos);
+    // Recorded, and marked as not the installation's own, so that the
+    // uninstaller leaves it to whoever put it there.
+    EXPECT_NE(Log().find("[Fichier_2]\r\nConserver=1\r\nNom=" + Installer.InstallDir + "korvalix.exe\r\n"),
+              std::string::npos)
+        << Log();
+    EXPECT_NE(Log().find("[Fichier_3]\r\nNom=" + Installer.InstallDir + "korvalix32.hlp\r\n"), std::string::npos);
 }
 
 TEST_F(InstallationRunTest, AnEmptyNameStopsTheFilesButNotTheGroupAndTheEntry) {
@@ -318,6 +323,71 @@ TEST_F(InstallationRunTest, ANameThatIsNoPlainFileNameIsRefused) {
     EXPECT_TRUE(page.failed);
     EXPECT_FALSE(win::FileExists("C:\\korvalix32.hlp"));
     EXPECT_FALSE(win::FileExists("C:\\Program Files\\korvalix32.hlp"));
+}
+
+TEST_F(InstallationRunTest, ShortcutAndGroupNamesCannotLeaveTheirFolder) {
+    const std::string startUp = CommonPrograms() + "StartUp\\";
+    ASSERT_TRUE(win::FolderExists(startUp));
+    const std::string manifest = Manifest();
+
+    // A shortcut named out of its group: it would start with the session.
+    ReplaceInManifest("Raccourci=Aide de Korvalix", "Raccourci=..\\StartUp\\Aide");
+    RunInstallation(page);
+    EXPECT_TRUE(page.failed);
+    EXPECT_FALSE(win::FileExists(startUp + "Aide.lnk"));
+    EXPECT_EQ(Log().find("Aide.lnk"), std::string::npos);
+
+    // A group named out of the Programs folder: nothing is made there.
+    SetManifest(manifest);
+    Installer.StartMenuGroupName = "..\\..\\Korvalix";
+    RecordingPage outOfPrograms;
+    RunInstallation(outOfPrograms);
+    EXPECT_TRUE(outOfPrograms.failed);
+    EXPECT_FALSE(win::FolderExists(CommonPrograms() + "..\\..\\Korvalix"));
+    EXPECT_NE(Log().find("DossierDemarrage=\r\n"), std::string::npos);
+
+    // A file name that Windows would make without its final dot.
+    Installer.StartMenuGroupName = "Korvalix";
+    ASSERT_TRUE(::DeleteFileA((Installer.InstallDir + "korvalix32.hlp").c_str()));
+    ReplaceInManifest("Nom=korvalix32.hlp", "Nom=\"korvalix32.hlp.\"");
+    RecordingPage trailingDot;
+    RunInstallation(trailingDot);
+    EXPECT_TRUE(trailingDot.failed);
+    EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix32.hlp"));
+
+    ASSERT_EQ(dialogs.Requests().size(), 3u);
+    for (const ui::DialogRequest& box : dialogs.Requests())
+        EXPECT_EQ(box.text, "Le fichier des param\xE8tres d'installation est erron\xE9 !");
+}
+
+// A desktop whose path the ANSI code page cannot hold, as for a user named
+// Łukasz: the shell's folder is asked for, and the link saved, in UTF-16.
+TEST_F(InstallationRunTest, ADesktopOutsideTheCodePageGetsItsShortcut) {
+    const std::wstring desktop = L"C:\\users\\\u0141ukasz\\Desktop\\";
+    ScopedDesktopFolder lukasz(desktop);
+    Installer.WantStartMenu = false;
+    RunInstallation(page);
+    EXPECT_TRUE(dialogs.Requests().empty());
+    EXPECT_FALSE(page.failed);
+    EXPECT_NE(::GetFileAttributesW((desktop + L"Korvalix.lnk").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(Log().find("Nom=%desktop%\\Korvalix.lnk\r\n"), std::string::npos);
+    ::DeleteFileW((desktop + L"Korvalix.lnk").c_str());
+}
+
+TEST_F(InstallationRunTest, AShortcutThatCannotBeMadeIsSaidAndNotRecorded) {
+    // A folder stands where the link file would go.
+    const std::string link = Desktop() + "Korvalix.lnk";
+    ASSERT_TRUE(::CreateDirectoryA(link.c_str(), nullptr));
+    RunInstallation(page);
+    ::RemoveDirectoryA(link.c_str());
+
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests()[0].kind, ui::DialogKind::Warning);
+    EXPECT_EQ(dialogs.Requests()[0].buttons, ui::DialogButtons::Ok);
+    EXPECT_EQ(dialogs.Requests()[0].text, "Le raccourci \"Korvalix\" n'a pas pu \xEAtre cr\xE9\xE9 sur le bureau.");
+    EXPECT_FALSE(page.failed) << "the application itself is installed";
+    EXPECT_EQ(Log().find("%desktop%"), std::string::npos);
+    EXPECT_NE(Log().find("Korvalix\\Aide de Korvalix.lnk"), std::string::npos) << "the other shortcuts are made";
 }
 
 TEST_F(InstallationRunTest, AMissingSizeFailsTheRun) {

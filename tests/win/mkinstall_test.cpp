@@ -1,6 +1,7 @@
 // Installers packed by mkinstall, checked through the Windows loader: the
 // resources are found by name whatever its case, inflate back to the input
-// files, and the stub's own resources survive.
+// files, and the stub's own resources survive; an installer whose payload has
+// an accented name installs it.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -13,9 +14,13 @@
 #include "core/inflate.h"
 #include "core/setup_manifest.h"
 #include "packer.h"
+#include "pe_resources.h"
 #include "win/files.h"
 #include "win/handle.h"
+#include "win/shell.h"
+#include "win/profile.h"
 #include "win/version_info.h"
+#include "wizard/wizard_driver.h"
 
 namespace {
 
@@ -219,6 +224,53 @@ TEST(DefaultInstaller, AsksForAdministratorAndDeclaresDpiAwareness) {
     EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(manifest.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"), std::string::npos);
+}
+
+// A resource name with any character of Windows-1252, as mkinstall stores
+// it, is found by the loader under the name as the installer writes it.
+TEST(ResourceNames, EveryWindows1252CharacterIsFoundAsWritten) {
+    std::vector<std::string> names;
+    std::vector<pe::Resource> resources;
+    for (int byte = 0x20; byte <= 0xFF; ++byte) {
+        const std::string name = std::string("n") + static_cast<char>(byte) + ".z";
+        names.push_back(name);
+        resources.push_back({pe::Id::Number(pe::kRcData), pe::Id::Name(name), 0, 0, Bytes(name.begin(), name.end())});
+    }
+    const std::string packed = win::TempFolder() + "noms_" + std::to_string(::GetCurrentProcessId()) + ".exe";
+    mkinstall::WriteBytes(packed, pe::WriteResources(mkinstall::ReadBytes(win::ExecutableFolder() + "versioned_fixture.exe"),
+                                                     resources));
+    {
+        const ResourceModule module(packed);
+        ASSERT_TRUE(module.ok());
+        for (const std::string& name : names) {
+            const auto found = module.Find(name);
+            ASSERT_TRUE(found) << "byte 0x" << std::hex << (static_cast<unsigned>(name[1]) & 0xFF);
+            // Names that differ in case only share one resource: the system's
+            // own comparison says whether it is the right one.
+            const std::wstring wanted = win::AnsiToWide(name), got = win::AnsiToWide(Text(*found));
+            EXPECT_EQ(::CompareStringOrdinal(wanted.c_str(), -1, got.c_str(), -1, TRUE), CSTR_EQUAL) << name;
+        }
+    }
+    ::DeleteFileA(packed.c_str());
+}
+
+// The installer packed at build time by the host's mkinstall, from a payload
+// folder that spells "\xE9t\xE9.txt" in UTF-8 (tests/win/fixtures/accented), walked
+// through as a person does.
+TEST(AccentedPayload, InstallsEndToEnd) {
+    const std::string folder = "C:\\Program Files\\Essai accentu\xE9\\";
+    wizard::Installer installer(win::ExecutableFolder() + "installer_accented.exe");
+    ASSERT_TRUE(installer.Started());
+    HWND page4 = installer.InstallWithDefaults();
+    ASSERT_NE(page4, nullptr);
+    EXPECT_NE(robot::FindControl(page4, "L'installation s'est termin\xE9\x65 avec succ\xE8s !", "Static"), nullptr);
+    ASSERT_TRUE(robot::Click(robot::FindControl(page4, "Terminer", "Button")));
+    EXPECT_EQ(installer.WaitForExit(), 0u);
+
+    const std::string installed = folder + "\xE9t\xE9.txt";
+    ASSERT_TRUE(win::FileExists(installed));
+    EXPECT_EQ(Text(mkinstall::ReadBytes(installed)), "Le fichier de d\xE9monstration au nom accentu\xE9.\r\n");
+    EXPECT_EQ(win::ProfileFile(folder + "setup.log").ReadString("Fichier_1", "Nom", "", 260), installed);
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ protected:
         Installer.AppName = "Korvalix32";
         Installer.AppVersion = "2.1";
         Installer.DefaultFolderName = "Korvalix";
-        Installer.WorkDir = win::TempFolder();
+        Installer.WorkDir = work.Path();  // the background removes it when it goes
         windows.emplace();
         SetupForm->CurrentPage = 2;
         Form2->Show();
@@ -94,6 +94,7 @@ protected:
     }
     void Click(HWND page, const char* text) { ::SendMessageA(Control(page, "Button", text), BM_CLICK, 0, 0); }
 
+    testing_support::ScratchFolder work{"work"};
     ui::Application application;
     std::optional<MainWindows> windows;
 };

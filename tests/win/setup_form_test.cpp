@@ -28,8 +28,7 @@ protected:
         testing_support::DropQuitMessages();
         Installer = InstallerState{};
         Installer.AppName = "Korvalix32";
-        Installer.WorkDir = win::TempFolder();
-        ASSERT_FALSE(Installer.WorkDir.empty());
+        Installer.WorkDir = work.Path();
         setupForm = ui::CreateForm<TSetupForm>();
         SetupForm = setupForm.get();
         page = ui::CreateForm<TForm1>();
@@ -41,6 +40,7 @@ protected:
         SetupForm = nullptr;
         setupForm.reset();
     }
+    testing_support::ScratchFolder work{"work"};
     ui::Application application;
     ui::FormPtr<TSetupForm> setupForm;
     ui::FormPtr<TForm1> page;
@@ -242,7 +242,7 @@ TEST_F(SetupFormTest, RealQuestionBoxAnsweredNonThenOui) {
     EXPECT_TRUE(answer.get().clicked);
 }
 
-TEST_F(SetupFormTest, DestructionRemovesTheWorkCopyOfTheManifest) {
+TEST_F(SetupFormTest, DestructionRemovesTheWorkCopyOfTheManifestAndTheWorkFolder) {
     const std::string path = Installer.WorkDir + kSetupListName;
     ASSERT_TRUE(win::CreateEmptyFile(path));
     Form1 = nullptr;
@@ -251,6 +251,7 @@ TEST_F(SetupFormTest, DestructionRemovesTheWorkCopyOfTheManifest) {
     SetupForm = nullptr;
     setupForm.reset();
     EXPECT_FALSE(win::FileExists(path));
+    EXPECT_FALSE(win::FolderExists(Installer.WorkDir));
 }
 
 }  // namespace

@@ -236,8 +236,8 @@ TEST_F(ShortcutTest, AccentedNameSurvivesTheWideConversion) {
     win::DeleteFileIfPresent(link);
 }
 
-TEST_F(ShortcutTest, LinkThatCannotBeSavedIsNotReported) {
-    EXPECT_TRUE(CreateShortcut(kTarget, "C:\\Absent\\Dossier", "Korvalix"));
+TEST_F(ShortcutTest, LinkThatCannotBeSavedIsReported) {
+    EXPECT_FALSE(CreateShortcut(kTarget, "C:\\Absent\\Dossier", "Korvalix"));
     EXPECT_FALSE(win::FileExists("C:\\Absent\\Dossier\\Korvalix.lnk"));
 }
 

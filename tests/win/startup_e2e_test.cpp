@@ -21,9 +21,21 @@ const char* const kAbsentFolder = "TMP=C:\\dossier\\absent\\";
 
 std::string Installer(const std::string& name) { return TestFolder() + name + ".exe"; }
 
+// The work copy of the manifest in the installer's private work folder
+// inside `folder`, or empty when there is none.
+std::string WorkCopyIn(const std::string& folder) {
+    for (const std::string& name : ListFolder(folder))
+        if (name.rfind("inst", 0) == 0 && win::FileExists(folder + name + "\\SETUP.LST"))
+            return folder + name + "\\SETUP.LST";
+    return {};
+}
+
+// A work copy, a probe file or a work folder of the installer.
 bool HoldsWorkCopy(const std::string& folder) {
     for (const std::string& name : ListFolder(folder))
-        if (_stricmp(name.c_str(), "SETUP.LST") == 0 || name.rfind("tmpinst", 0) == 0) return true;
+        if (_stricmp(name.c_str(), "SETUP.LST") == 0 || name.rfind("tmpinst", 0) == 0 ||
+            (name.rfind("inst", 0) == 0 && win::FolderExists(folder + name)))
+            return true;
     return false;
 }
 
@@ -49,7 +61,8 @@ void ExpectMainWindowThenClose(ChildProcess& installer, const std::string& workF
     HWND main = robot::WaitForClass(installer.Id(), "TSetupForm");
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(robot::Text(main), kCaption);
-    EXPECT_TRUE(win::FileExists(workFolder + "SETUP.LST")) << "the work copy serves the whole run";
+    EXPECT_FALSE(WorkCopyIn(workFolder).empty()) << "the work copy serves the whole run, in a folder of its own";
+    EXPECT_FALSE(win::FileExists(workFolder + "SETUP.LST"));
     robot::Close(main);
     HWND question = robot::WaitForCaption(installer.Id(), "Confirmation");
     ASSERT_NE(question, nullptr) << "closing the background asks first";

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "General/SetupList.h"
 #include "General/WorkDir.h"
 #include "Variable/Variable.h"
@@ -42,22 +44,44 @@ bool HasProbeFiles(const std::string& folder) {
     return false;
 }
 
+// The folder that holds `folder` (which ends with "\\"), with its final "\\".
+std::string Parent(const std::string& folder) {
+    return folder.substr(0, folder.find_last_of('\\', folder.size() - 2) + 1);
+}
+
 class StartUpTest : public ::testing::Test {
 protected:
     void SetUp() override { Installer = InstallerState{}; }
-    void TearDown() override { Installer = InstallerState{}; }
+    void TearDown() override {
+        RemoveWorkDir();
+        Installer = InstallerState{};
+    }
 };
 
-TEST_F(StartUpTest, WorkFolderIsTheTemporaryFolderWithOneBackslash) {
+TEST_F(StartUpTest, WorkFolderIsANewPrivateFolderInTheTemporaryFolder) {
     ScratchFolder temp("tmp");
     ScopedVariable tmp("TMP", temp.Path() + "\\\\");  // extra backslashes are the system's to tidy, not ours
     ScopedVariable tmp2("TEMP", temp.Path());
-    const std::string workDir = FindWorkDir();
+    Installer.WorkDir = FindWorkDir();
+    const std::string& workDir = Installer.WorkDir;
     ASSERT_FALSE(workDir.empty());
+    EXPECT_EQ(Parent(workDir), temp.Path());
     EXPECT_EQ(workDir.back(), '\\');
     EXPECT_NE(workDir.substr(workDir.size() - 2), "\\\\");
+    EXPECT_EQ(workDir.substr(temp.Path().size(), 4), "inst");
+    EXPECT_EQ(workDir.size(), temp.Path().size() + 4 + 16 + 1) << "sixteen random hexadecimal digits";
     EXPECT_TRUE(win::FolderExists(workDir));
-    EXPECT_FALSE(HasProbeFiles(workDir));
+    EXPECT_TRUE(ListFolder(workDir).empty()) << "no probe file is left";
+    EXPECT_FALSE(HasProbeFiles(temp.Path()));
+
+    // Each run has its own.
+    const std::string second = FindWorkDir();
+    EXPECT_EQ(Parent(second), temp.Path());
+    EXPECT_NE(second, workDir);
+    win::RemoveFolderIfEmpty(second);
+
+    RemoveWorkDir();
+    EXPECT_TRUE(ListFolder(temp.Path()).empty());
 }
 
 TEST_F(StartUpTest, TemporaryFolderWithoutBackslashGainsOne) {
@@ -65,13 +89,14 @@ TEST_F(StartUpTest, TemporaryFolderWithoutBackslashGainsOne) {
     std::string withoutBackslash = temp.Path();
     withoutBackslash.pop_back();
     ScopedVariable tmp("TMP", withoutBackslash);
-    EXPECT_EQ(FindWorkDir(), temp.Path());
-    EXPECT_FALSE(HasProbeFiles(temp.Path()));
+    Installer.WorkDir = FindWorkDir();
+    EXPECT_EQ(Parent(Installer.WorkDir), temp.Path());
 }
 
 TEST_F(StartUpTest, UnwritableTemporaryFolderFallsBackToTheProgramFolder) {
     ScopedVariable tmp("TMP", "C:\\dossier\\qui\\n'existe\\pas\\");
-    EXPECT_EQ(FindWorkDir(), TestFolder());
+    Installer.WorkDir = FindWorkDir();
+    EXPECT_EQ(Parent(Installer.WorkDir), TestFolder());
     EXPECT_FALSE(HasProbeFiles(TestFolder()));
 }
 
@@ -80,7 +105,61 @@ TEST_F(StartUpTest, TemporaryFolderLongerThan255CharactersCountsAsAFailedAttempt
     std::string longPath = temp.Path();
     while (longPath.size() < 300) longPath += "dossier_tres_long\\";
     ScopedVariable tmp("TMP", longPath);
-    EXPECT_EQ(FindWorkDir(), TestFolder());
+    Installer.WorkDir = FindWorkDir();
+    EXPECT_EQ(Parent(Installer.WorkDir), TestFolder());
+}
+
+// The names a user of a shared temporary folder could take first: the work
+// copies of the manifest and of a payload.  The installer neither reads nor
+// writes them, and works in a folder of its own.
+TEST_F(StartUpTest, FilesPreparedInTheTemporaryFolderAreNeitherUsedNorTouched) {
+    ScratchFolder temp("tmp");
+    ScopedVariable tmp("TMP", temp.Path());
+    const std::string planted = "[Setup]\r\nNom=Pirate\r\n";
+    WriteFile(temp.Path() + "SETUP.LST", planted);
+    WriteFile(temp.Path() + "KORVALIX.EXE.Z", "pas un flux zlib");
+    ui::ScopedDialogCapture dialogs;
+    ASSERT_TRUE(StartUp());
+    EXPECT_EQ(Installer.AppName, "Korvalix32");
+    EXPECT_EQ(Parent(Installer.WorkDir), temp.Path());
+    EXPECT_EQ(ReadWholeFile(temp.Path() + "SETUP.LST"), planted);
+    EXPECT_EQ(ReadWholeFile(temp.Path() + "KORVALIX.EXE.Z"), "pas un flux zlib");
+    RemoveWorkDir();
+    EXPECT_EQ(ListFolder(temp.Path()), (std::vector<std::string>{"KORVALIX.EXE.Z", "SETUP.LST"}));
+}
+
+// Under Wine the access list of a folder is not kept on the disk, so the
+// one handed to the system is checked: the running account alone, with full
+// access inherited by everything the folder will hold, nothing from above.
+TEST(PrivateSecurity, GrantsTheRunningAccountAloneFullAccess) {
+    win::PrivateSecurity security;
+    SECURITY_ATTRIBUTES* attributes = security.Attributes();
+    ASSERT_NE(attributes, nullptr);
+    const auto descriptor = static_cast<PSECURITY_DESCRIPTOR>(attributes->lpSecurityDescriptor);
+    ASSERT_TRUE(::IsValidSecurityDescriptor(descriptor));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(::GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the parent folder";
+
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    ASSERT_TRUE(::GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted));
+    ASSERT_TRUE(present && acl);
+    ASSERT_EQ(acl->AceCount, 1);
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    ASSERT_TRUE(::GetAce(acl, 0, reinterpret_cast<void**>(&ace)));
+    EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+    EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+    EXPECT_EQ(ace->Mask, static_cast<DWORD>(FILE_ALL_ACCESS));
+
+    HANDLE token = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
+    char user[256];
+    DWORD size = 0;
+    ASSERT_TRUE(::GetTokenInformation(token, TokenUser, user, sizeof user, &size));
+    ::CloseHandle(token);
+    EXPECT_TRUE(::EqualSid(&ace->SidStart, reinterpret_cast<TOKEN_USER*>(user)->User.Sid));
 }
 
 TEST_F(StartUpTest, ExtractSetupListWritesTheResourceUnchanged) {
@@ -159,12 +238,18 @@ TEST_F(StartUpTest, AWorkFolderTooLongForThePathBufferReadsAsNoName) {
 }
 
 TEST_F(StartUpTest, FailedStartUpShowsTheErrorBoxAndLeavesNoWorkCopy) {
-    ScratchFolder temp("tmp");
-    ScopedVariable tmp("TMP", temp.Path());
+    // A temporary folder that just leaves room for the work folder and its
+    // probe file, but not for a readable path to the manifest's work copy
+    // (at most 249 characters): the copy is written, then cannot be read.
+    ScratchFolder base("tmp");
+    std::string temp = base.Path();
+    while (temp.size() < 222) {
+        temp += std::string(std::min<size_t>(222 - temp.size() - 1, 40), 'd') + "\\";
+        ASSERT_TRUE(::CreateDirectoryA(temp.c_str(), nullptr)) << temp;
+    }
+    ASSERT_EQ(temp.size(), 222u);
+    ScopedVariable tmp("TMP", temp);
     ui::ScopedDialogCapture dialogs;
-    // The test executable carries a good manifest; make it unreadable by
-    // pre-empting the work copy's name with a folder.
-    ASSERT_TRUE(::CreateDirectoryA((temp.Path() + "SETUP.LST").c_str(), nullptr));
     EXPECT_FALSE(StartUp());
     ASSERT_EQ(dialogs.Requests().size(), 1u);
     const ui::DialogRequest& box = dialogs.Requests()[0];
@@ -174,6 +259,8 @@ TEST_F(StartUpTest, FailedStartUpShowsTheErrorBoxAndLeavesNoWorkCopy) {
     EXPECT_EQ(box.text,
               "Param\xE8tres d'installation erron\xE9s,\rou impossible d'\xE9\x63rire dans le dossier temporaire.\r\r"
               "L'installation ne peut pas continuer.");
+    EXPECT_EQ(Parent(Installer.WorkDir), temp) << "the work folder was made there";
+    EXPECT_TRUE(ListFolder(temp).empty()) << "neither the work copy nor the work folder is left";
 }
 
 TEST_F(StartUpTest, SuccessfulStartUpLeavesTheWorkCopyForTheRun) {
@@ -182,8 +269,10 @@ TEST_F(StartUpTest, SuccessfulStartUpLeavesTheWorkCopyForTheRun) {
     ui::ScopedDialogCapture dialogs;
     ASSERT_TRUE(StartUp());
     EXPECT_TRUE(dialogs.Requests().empty());
-    EXPECT_EQ(Installer.WorkDir, temp.Path());
-    EXPECT_TRUE(win::FileExists(temp.Path() + "SETUP.LST"));
+    EXPECT_EQ(Parent(Installer.WorkDir), temp.Path());
+    EXPECT_TRUE(win::FileExists(Installer.WorkDir + "SETUP.LST"));
+    RemoveWorkDir();
+    EXPECT_TRUE(ListFolder(temp.Path()).empty());
 }
 
 }  // namespace

@@ -309,7 +309,9 @@ TEST_F(UninstallTest, ABrokenOrHugeCounterDoesNotMatter) {
     }
 }
 
-TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReported) {
+// Refused entries stay, so the log, reduced to them, and the uninstall entry
+// stay too: the user can try again once they are dealt with.
+TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReportedAndTheLogKeepsThem) {
     const auto paths = MakeInstallation();
     MakeFile("C:\\windows\\system32\\korvalix_test.dll");
     MakeFile(std::string(kInstallDir) + "relatif.exe");
@@ -318,11 +320,11 @@ TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReported) {
     MakeFile(userFolder + "\\lettre.txt");
 
     std::vector<std::string> entries = ExampleEntries();
-    for (const char* dangerous :
-         {"C:\\", "C:\\windows", "C:\\Program Files", "C:\\Program Files\\", "relatif.exe",
-          "C:\\Program Files\\Korvalix\\..\\..\\windows\\win.ini", "%desktop%\\",
-          "C:\\windows\\system32\\korvalix_test.dll", "C:\\Program Files\\Korvalix\\Mes documents"})
-        entries.push_back(dangerous);
+    const std::vector<std::string> dangerous = {
+        "C:\\", "C:\\windows", "C:\\Program Files", "C:\\Program Files\\", "relatif.exe",
+        "C:\\Program Files\\Korvalix\\..\\..\\windows\\win.ini", "%desktop%\\",
+        "C:\\windows\\system32\\korvalix_test.dll", "C:\\Program Files\\Korvalix\\Mes documents"};
+    entries.insert(entries.end(), dangerous.begin(), dangerous.end());
     WriteLog(std::to_string(entries.size()), Entries(entries));
 
     EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
@@ -331,8 +333,19 @@ TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReported) {
                              "C:\\Program Files\\Korvalix\\Mes documents\\lettre.txt"})
         EXPECT_TRUE(win::FileExists(kept)) << kept;
     EXPECT_TRUE(win::FolderExists(desktop_));
-    EXPECT_TRUE(win::FolderExists(kInstallDir));
     ::DeleteFileA("C:\\windows\\system32\\korvalix_test.dll");
+
+    // "C:\Program Files" and "C:\Program Files\" are one path, listed once.
+    std::vector<std::string> left = dangerous;
+    left.erase(left.begin() + 2);
+    EXPECT_EQ(testing_support::ReadWholeFile(kLogPath),
+              "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n"
+              "Commentaire=Ce fichier sert \xE0 la d\xE9sinstallation du logiciel\r\n"
+              "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" + std::string(kInstallDir) +
+                  "\r\nDesinstall=KorvalixTest\r\nRun=Korvalix32\r\nFichiers=8\r\nDossierDemarrage=" + group_ +
+                  "\r\n" + Entries(left));
+    EXPECT_TRUE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(Exists(group_)) << "the group is empty again";
 
     ASSERT_FALSE(dialogs_.empty());
     const std::string& report = LastDialog().text;
@@ -348,8 +361,126 @@ TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReported) {
           "- C:\\windows\\system32\\korvalix_test.dll : suppression refusée par sécurité",
           "- C:\\Program Files\\Korvalix\\Mes documents : suppression refusée par sécurité (un "
           "dossier est désigné là où un fichier est attendu)\r",
-          "- C:\\Program Files\\Korvalix\\ : dossier conservé car il contient d'autres fichiers\r"})
+          "\rLe journal de désinstallation et l'entrée de la liste des programmes installés sont conservés pour ces "
+          "éléments : vous pourrez relancer la désinstallation.\r\r"})
         EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
+}
+
+// The paths a log that anyone may edit could name to reach other files: the
+// files stay, the installation's own go.
+TEST_F(UninstallTest, OnlyWhatAnInstallationCreatesWhereItCreatesItIsRemoved) {
+    const std::string folder = "C:\\Korvalix\\";  // outside Program Files, as a user may choose
+    ASSERT_TRUE(win::ForceDirectories(folder));
+    MakeFile(folder + "korvalix.exe");
+    ASSERT_TRUE(win::ForceDirectories("C:\\Program Files\\Autre"));
+    const std::string documents = win::SpecialFolderPath(CSIDL_PERSONAL) + "\\";
+    const std::string system32 = win::WindowsFolder() + "\\system32\\korvalix_test.dll";
+    const std::vector<std::string> others = {"C:\\Program Files\\Autre\\autre.exe", documents + "lettre.docx",
+                                             "C:\\bootmgr", desktop_ + "\\rapport.lnkdoc", system32};
+    for (const std::string& path : others) MakeFile(path);
+
+    // The same disk under other names: a network share, and the drive that
+    // maps the whole Unix file system, through which C:\ is a plain folder.
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    ASSERT_NE(unixName, nullptr);
+    char* windowsUnix = unixName(L"C:\\windows");
+    std::string alias = std::string("Z:") + windowsUnix + "/system32/korvalix_test.dll";
+    ::HeapFree(::GetProcessHeap(), 0, windowsUnix);
+    // Wine names it through its "c:" link, which no Windows path could spell.
+    alias.replace(alias.find("/dosdevices/c:/"), 15, "/drive_c/");
+    for (char& c : alias)
+        if (c == '/') c = '\\';
+    char shortName[MAX_PATH];
+    ASSERT_GT(::GetShortPathNameA((desktop_ + "\\rapport.lnkdoc").c_str(), shortName, sizeof shortName), 0u);
+    ASSERT_NE(std::string(shortName).find(".LNK"), std::string::npos) << shortName;
+
+    testing_support::WriteFile(
+        folder + "setup.log",
+        "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" + folder + "\r\nDesinstall=KorvalixTest\r\n" +
+            Entries({folder + "korvalix.exe", others[0], others[1], others[2], "%desktop%\\rapport.lnkdoc",
+                     "%desktop%\\" + std::string(shortName).substr(desktop_.size() + 1), alias,
+                     "\\\\localhost\\C$\\windows\\system32\\korvalix_test.dll"}));
+    EXPECT_EQ(Run("\"" + folder + "setup.log\""), kUninstallIncomplete);
+    for (const std::string& path : others) EXPECT_TRUE(win::FileExists(path)) << path;
+    EXPECT_FALSE(win::FileExists(folder + "korvalix.exe"));
+    const std::string& report = LastDialog().text;
+    for (const std::string& line : std::vector<std::string>{
+             others[0] + " : suppression refusée par sécurité (emplacement où le programme d'installation ne crée rien)",
+          "C:\\bootmgr : suppression refusée par sécurité (emplacement où le programme d'installation ne crée rien)",
+          // Both name the same file, and are judged once, in its long name.
+          "%desktop%\\" + std::string(shortName).substr(desktop_.size() + 1) +
+              " : suppression refusée par sécurité (seuls les raccourcis y sont supprimés)",
+          alias + " : suppression refusée par sécurité (emplacement dans un dossier du système)",
+          std::string("\\\\localhost\\C$\\windows\\system32\\korvalix_test.dll : suppression refusée par sécurité "
+                      "(chemin réseau)")})
+        EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
+
+    // An installation folder that is the system's own, under another name.
+    const std::string aliasFolder = alias.substr(0, alias.find_last_of('\\') + 1);
+    testing_support::WriteFile(folder + "setup.log", "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" + aliasFolder +
+                                                         "\r\n" + Entries({alias}));
+    EXPECT_EQ(Run("\"" + folder + "setup.log\""), kUninstallIncomplete);
+    EXPECT_TRUE(win::FileExists(system32));
+    EXPECT_NE(LastDialog().text.find(aliasFolder + " : suppression refusée par sécurité"), std::string::npos)
+        << LastDialog().text;
+
+    for (const std::string& path : others) ::DeleteFileA(path.c_str());
+    testing_support::RemoveTree(folder);
+    testing_support::RemoveTree("C:\\Program Files\\Autre");
+}
+
+// A desktop whose name differs from the log's in the case of an accented
+// letter is still the desktop, as Windows compares names.
+TEST_F(UninstallTest, TheDesktopIsRecognisedWhateverTheCaseOfItsLetters) {
+    EXPECT_TRUE(win::SamePathText("C:\\users\\Zo\xE9", "C:\\USERS\\ZO\xC9"));
+    EXPECT_TRUE(win::SamePathText("\xFF\x9A\x9C", "\x9F\x8A\x8C"));  // ÿšœ and ŸŠŒ
+    EXPECT_FALSE(win::SamePathText("stra\xDF" "e", "STRASSE"));
+
+    testing_support::ScopedDesktopFolder zoe(L"C:\\users\\Zo\u00E9\\Desktop");
+    const std::string desktop = "C:\\users\\Zo\xE9\\Desktop\\";
+    MakeFile(desktop + "lettre.docx");
+    const std::string shouting = "C:\\users\\ZO\xC9\\DESKTOP\\";
+    testing_support::WriteFile(kLogPath, "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" + shouting + "\r\n" +
+                                             Entries({shouting + "lettre.docx"}));
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    EXPECT_TRUE(win::FileExists(desktop + "lettre.docx"));
+    EXPECT_NE(LastDialog().text.find(shouting + " : suppression refusée par sécurité (dossier du Bureau)"),
+              std::string::npos)
+        << LastDialog().text;
+    testing_support::RemoveTree("C:\\users\\Zo\xE9");
+}
+
+// A desktop whose path the ANSI code page cannot hold, as for a user named
+// Łukasz: the shortcut the installer put there goes.
+TEST_F(UninstallTest, TheDesktopOutsideTheCodePageIsFound) {
+    const std::wstring desktop = L"C:\\users\\\u0141ukasz\\Desktop\\";
+    testing_support::ScopedDesktopFolder lukasz(desktop);
+    win::FileHandle link(::CreateFileW((desktop + L"Korvalix.lnk").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(link);
+    link.reset();
+    WriteLog("1", Entries({"%desktop%\\Korvalix.lnk"}));
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone) << LastDialog().text;
+    EXPECT_EQ(::GetFileAttributesW((desktop + L"Korvalix.lnk").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A newer file that the installation found and left belongs to another
+// program; and an entry whose uninstaller path is quoted is this one's.
+TEST_F(UninstallTest, AFileTheInstallationKeptIsLeftToItsOwner) {
+    const auto paths = MakeInstallation();
+    const std::string shared = "C:\\windows\\partage_korvalix.dll";
+    MakeFile(shared, "version 9");
+    MakeUninstallKey("\"C:\\Program Files\\Korvalix\\uninst_KorvalixTest.exe\" \"" + std::string(kLogPath) + "\"");
+    WriteLog("8", Entries(ExampleEntries()) + "[Fichier_8]\r\nConserver=1\r\nNom=" + shared + "\r\n");
+
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone) << LastDialog().text;
+    EXPECT_EQ(testing_support::ReadWholeFile(shared), "version 9");
+    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_EQ(LastDialog().text, "Korvalix32 a été désinstallé.\r\r11 éléments ont été supprimés.");
+    ::DeleteFileA(shared.c_str());
 }
 
 TEST_F(UninstallTest, TheUsersOwnFilesInTheFolderSurvive) {

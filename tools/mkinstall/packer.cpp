@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <stdexcept>
 #include <system_error>
 
@@ -16,9 +17,23 @@ namespace mkinstall {
 
 namespace {
 
+// The file of the payload folder that a manifest name stands for.  The
+// manifest spells names in Windows-1252, file systems in their own way (UTF-8
+// on Linux), so "\xE9t\xE9.txt" is found as the file été.txt.  A folder
+// copied from Windows with its names' bytes unchanged still serves.
+std::filesystem::path PayloadPath(const std::filesystem::path& folder, const std::string& name) {
+    const std::string utf8 = core::Cp1252ToUtf8(name);
+    const std::filesystem::path spelt = folder / std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    if (utf8 == name) return spelt;
+    std::error_code error;
+    if (std::filesystem::exists(spelt, error)) return spelt;
+    const std::filesystem::path raw = folder / name;
+    return std::filesystem::exists(raw, error) ? raw : spelt;
+}
+
 std::optional<uint64_t> SizeIn(const std::filesystem::path& folder, const std::string& name) {
     std::error_code error;
-    const std::filesystem::path path = folder / name;
+    const std::filesystem::path path = PayloadPath(folder, name);
     if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
     const uintmax_t size = std::filesystem::file_size(path, error);
     if (error) return std::nullopt;
@@ -65,6 +80,9 @@ void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
 }
 
 Bytes Compress(const Bytes& data) {
+    // zlib counts in uLong, 32 bits on Windows.
+    if (data.size() > std::numeric_limits<uLong>::max() / 2)
+        throw pe::TooLargeError("a payload of " + std::to_string(data.size()) + " bytes is too large for zlib");
     uLongf size = compressBound(static_cast<uLong>(data.size()));
     Bytes out(size);
     if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), Z_BEST_COMPRESSION) != Z_OK)
@@ -87,6 +105,7 @@ Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path
     resources.push_back({pe::Id::Number(pe::kRcData), pe::Id::Name("SETUP.LST"), 0, 0, manifest});
 
     const int32_t count = ini.ReadInt("Setup", "Fichiers", -1);
+    uint64_t packed = manifest.size();
     for (int32_t n = 1; n <= count && ini.FindSection(core::FileSectionName(n)); ++n) {
         const core::FileEntry entry = core::ReadFileEntry(ini, n);
         if (entry.Taille <= 0 || !core::IsPlainFileName(entry.Nom)) continue;
@@ -95,7 +114,15 @@ Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path
         bool seen = false;
         for (const pe::Resource& r : resources) seen = seen || r.name == name;
         if (seen) continue;
-        resources.push_back({pe::Id::Number(pe::kRcData), name, 0, 0, Compress(ReadBytes(payloadFolder / entry.Nom))});
+        resources.push_back({pe::Id::Number(pe::kRcData), name, 0, 0,
+                             Compress(ReadBytes(PayloadPath(payloadFolder, entry.Nom)))});
+        // Stops as soon as the payloads alone pass what an executable holds,
+        // before the next one is read.
+        packed += resources.back().data.size();
+        if (packed >= pe::kMaxImageSize)
+            throw pe::TooLargeError("the payloads reach " + std::to_string(packed >> 20) + " MiB compressed at \"" +
+                                    entry.Nom + "\", more than the " + std::to_string(pe::kMaxImageSize >> 20) +
+                                    " MiB an executable can hold");
     }
     try {
         return pe::WriteResources(stub, resources);

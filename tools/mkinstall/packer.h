@@ -17,7 +17,10 @@ using Bytes = std::vector<uint8_t>;
 Bytes ReadBytes(const std::filesystem::path& path);      // throws std::runtime_error
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);  // replaces the file in one step
 
-// The problems of the manifest, checked against the files of the folder.
+// The problems of the manifest, checked against the files of the folder.  A
+// manifest name is Windows-1252 text; its file is looked for under the same
+// name in UTF-8 (the folder's own spelling on Linux), then under the
+// manifest's bytes.
 std::vector<core::ManifestProblem> Check(const Bytes& manifest, const std::filesystem::path& payloadFolder);
 
 // A stub that cannot become an installer, and why.
@@ -30,6 +33,8 @@ public:
 // with Taille > 0 found in the folder as RCDATA "<Nom>.Z", compressed by
 // zlib at its best level.  The stub must be a program (not a DLL) for x86
 // or x64 (a 32-bit or a 64-bit installer stub); anything else is a StubError.
+// Payloads that no executable can hold are a pe::TooLargeError, raised as
+// soon as they pass the limit.
 Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path& payloadFolder);
 
 // The manifest with each Taille above 0 set to the real size of its file in

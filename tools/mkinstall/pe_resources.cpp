@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
+
+#include "core/text.h"
 
 namespace pe {
 
@@ -34,8 +37,18 @@ void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-uint32_t AlignUp(uint32_t value, uint32_t alignment) {
+// In 64 bits, so that no size near the 32-bit limit wraps around.
+uint64_t AlignUp(uint64_t value, uint64_t alignment) {
     return alignment ? (value + alignment - 1) / alignment * alignment : value;
+}
+
+// Checked before any buffer is sized from them: beyond 2 GiB an image is no
+// longer one that the loader, or this reader, accepts.
+void CheckImageSize(uint64_t end) {
+    if (end > kMaxImageSize)
+        throw TooLargeError("the installer would need " + std::to_string((end + (1 << 20) - 1) >> 20) +
+                            " MiB, more than the " + std::to_string(kMaxImageSize >> 20) +
+                            " MiB an executable can hold");
 }
 
 struct Section {
@@ -110,16 +123,10 @@ public:
 
     std::vector<Resource> ReadAll() {
         std::vector<Resource> out;
-        // Each resource needs a data entry of its own; a tree whose
-        // directories share subdirectories could otherwise list more
-        // resources than any file holds.
-        const size_t limit = image_.size() / 16;
         size_t total = 0;
         for (const auto& [type, typeDir] : Entries(0, 0))
             for (const auto& [name, nameDir] : Entries(typeDir, 1))
                 for (const auto& [language, dataAt] : Entries(nameDir, 2)) {
-                    if (out.size() >= limit || total > image_.size())
-                        throw FormatError("resource tree refers to itself");
                     Resource resource;
                     resource.type = type;
                     resource.name = name;
@@ -143,9 +150,14 @@ private:
     // and what they point to, a subdirectory or (at the last level) data.
     std::vector<std::pair<Id, uint32_t>> Entries(uint32_t offset, int level) {
         if (level > 2) throw FormatError("resource tree too deep");
+        // A directory read twice would list its resources twice, and a tree
+        // of shared directories can name far more resources than the file
+        // holds: each directory is read once.
+        if (!visited_.insert(offset).second) throw FormatError("resource directories are shared");
         const size_t at = rootAt_ + offset;
         const size_t count = size_t{Get16(image_, at + 12)} + Get16(image_, at + 14);
         if (at + 16 + count * 8 > image_.size()) throw FormatError("resource directory beyond the file");
+        Charge(count);
         std::vector<std::pair<Id, uint32_t>> entries;
         for (size_t i = 0; i < count; ++i) {
             const uint32_t nameField = Get32(image_, at + 16 + i * 8);
@@ -154,10 +166,7 @@ private:
             if (isDirectory != (level < 2)) throw FormatError("malformed resource tree");
             Id id;
             if (nameField & kNameIsString) {
-                const size_t nameAt = rootAt_ + (nameField & ~kNameIsString);
-                const uint16_t length = Get16(image_, nameAt);
-                for (uint16_t c = 0; c < length; ++c) id.name.push_back(Get16(image_, nameAt + 2 + c * 2));
-                if (id.name.empty()) throw FormatError("empty resource name");
+                id.name = Name(nameField & ~kNameIsString);
             } else {
                 id.number = static_cast<uint16_t>(nameField);
             }
@@ -166,9 +175,33 @@ private:
         return entries;
     }
 
+    // The name string at `offset`, read once however many entries share it.
+    const std::u16string& Name(uint32_t offset) {
+        auto [known, isNew] = names_.try_emplace(offset);
+        if (!isNew) return known->second;
+        const size_t nameAt = rootAt_ + offset;
+        const uint16_t length = Get16(image_, nameAt);
+        Charge(length);
+        for (uint16_t c = 0; c < length; ++c) known->second.push_back(Get16(image_, nameAt + 2 + c * 2));
+        if (known->second.empty()) throw FormatError("empty resource name");
+        return known->second;
+    }
+
+    // Every entry and name character takes room in the file, so a tree that
+    // asks for more reading than the file has bytes is malformed; without
+    // this bound, names overlapping in the file could make the reading grow
+    // with the square of the entries.
+    void Charge(size_t units) {
+        work_ += units;
+        if (work_ > image_.size()) throw FormatError("resource tree larger than the file");
+    }
+
     std::span<const uint8_t> image_;
     const Layout& layout_;
     size_t rootAt_;
+    std::set<uint32_t> visited_;
+    std::map<uint32_t, std::u16string> names_;
+    size_t work_ = 0;
 };
 
 // Named entries first, in ascending order of their characters, then numbered
@@ -219,11 +252,12 @@ std::vector<uint8_t> BuildSection(std::vector<Resource> resources, uint32_t rva)
         for (const NameGroup& n : t.names)
             if (n.name.IsName()) stringsSize += 2 + 2 * n.name.name.size();
     }
-    size_t dataAt = AlignUp(static_cast<uint32_t>(stringsAt + stringsSize), 8);
-    size_t total = dataAt;
-    for (const Resource& r : resources) total = AlignUp(static_cast<uint32_t>(total + r.data.size()), 8);
+    const uint64_t dataAt = AlignUp(stringsAt + stringsSize, 8);
+    uint64_t total = dataAt;
+    for (const Resource& r : resources) total = AlignUp(total + r.data.size(), 8);
+    CheckImageSize(rva + total);
 
-    std::vector<uint8_t> out(total, 0);
+    std::vector<uint8_t> out(static_cast<size_t>(total), 0);
     size_t nextDirectory = 0;
     size_t nextString = stringsAt;
     size_t nextData = dataAt;
@@ -239,6 +273,8 @@ std::vector<uint8_t> BuildSection(std::vector<Resource> resources, uint32_t rva)
     // Reserves a directory header for these ids and returns where its
     // entries start.
     auto openDirectory = [&](const std::vector<const Id*>& ids) {
+        // Each kind of entry is counted in 16 bits.
+        if (ids.size() > 0xFFFF) throw TooLargeError("more than 65535 resources of one kind");
         const size_t at = nextDirectory;
         size_t named = 0;
         for (const Id* id : ids) named += id->IsName();
@@ -274,7 +310,7 @@ std::vector<uint8_t> BuildSection(std::vector<Resource> resources, uint32_t rva)
                 Put32(out, nextDataEntry + 8, r.codePage);
                 nextDataEntry += 16;
                 if (!r.data.empty()) std::memcpy(out.data() + nextData, r.data.data(), r.data.size());
-                nextData = AlignUp(static_cast<uint32_t>(nextData + r.data.size()), 8);
+                nextData = static_cast<size_t>(AlignUp(nextData + r.data.size(), 8));
             }
         }
     }
@@ -298,19 +334,8 @@ uint32_t Checksum(const std::vector<uint8_t>& image, size_t checksumAt) {
 }  // namespace
 
 Id Id::Name(const std::string& text) {
-    // Windows-1252 bytes 0x80..0x9F map to other code points; the rest of
-    // the single-byte range is Latin-1.
-    static const char16_t high[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                      0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
     Id id;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        char16_t unit = byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : byte;
-        if (unit >= 'a' && unit <= 'z') unit = static_cast<char16_t>(unit - 'a' + 'A');
-        id.name.push_back(unit);
-    }
+    for (const char c : text) id.name.push_back(core::UpperCaseOf(core::Cp1252ToUnicode(static_cast<unsigned char>(c))));
     return id;
 }
 
@@ -336,10 +361,12 @@ std::vector<uint8_t> WriteResources(std::span<const uint8_t> image, const std::v
     std::vector<Section> kept = layout.sections;
     if (!kept.empty() && oldRva != 0 && kept.back().virtualAddress == oldRva) kept.pop_back();
 
-    uint32_t imageEnd = 0;
+    // Sections follow the headers, in the image as in the file.
+    uint32_t imageEnd = layout.sizeOfHeaders;
     uint32_t fileEnd = layout.sizeOfHeaders;
     for (const Section& s : kept) {
-        imageEnd = std::max(imageEnd, s.virtualAddress + AlignUp(std::max(s.virtualSize, s.rawSize), layout.sectionAlignment));
+        imageEnd = std::max(imageEnd, static_cast<uint32_t>(s.virtualAddress + AlignUp(std::max(s.virtualSize, s.rawSize),
+                                                                                       layout.sectionAlignment)));
         if (s.rawSize) fileEnd = std::max(fileEnd, s.rawPointer + s.rawSize);
     }
     const size_t tableAt = layout.sections.empty() ? layout.coffAt + 20 + Get16(image, layout.coffAt + 16)
@@ -350,10 +377,15 @@ std::vector<uint8_t> WriteResources(std::span<const uint8_t> image, const std::v
         if (s.rawSize) firstRaw = std::min<size_t>(firstRaw, s.rawPointer);
     if (newHeaderAt + kSectionHeaderSize > firstRaw) throw FormatError("no room for another section header");
 
-    const uint32_t rva = AlignUp(imageEnd, layout.sectionAlignment);
+    const uint64_t rvaEnd = AlignUp(imageEnd, layout.sectionAlignment);
+    CheckImageSize(rvaEnd);
+    const uint32_t rva = static_cast<uint32_t>(rvaEnd);
     const std::vector<uint8_t> section = BuildSection(std::move(resources), rva);
-    const uint32_t rawPointer = AlignUp(fileEnd, layout.fileAlignment);
-    const uint32_t rawSize = AlignUp(static_cast<uint32_t>(section.size()), layout.fileAlignment);
+    const uint64_t imageSize = AlignUp(uint64_t{rva} + section.size(), layout.sectionAlignment);
+    const uint64_t rawPointer64 = AlignUp(fileEnd, layout.fileAlignment);
+    CheckImageSize(std::max(imageSize, rawPointer64 + AlignUp(section.size(), layout.fileAlignment)));
+    const uint32_t rawPointer = static_cast<uint32_t>(rawPointer64);
+    const uint32_t rawSize = static_cast<uint32_t>(AlignUp(section.size(), layout.fileAlignment));
 
     // A COFF symbol table after the sections (an unstripped stub) moves
     // behind the new section, since long section names live in its string
@@ -381,7 +413,7 @@ std::vector<uint8_t> WriteResources(std::span<const uint8_t> image, const std::v
     Put32(out, newHeaderAt + 36, 0x40000040);  // initialised data, readable
 
     Put16(out, layout.coffAt + 2, static_cast<uint16_t>(kept.size() + 1));
-    Put32(out, layout.optionalAt + 56, AlignUp(rva + static_cast<uint32_t>(section.size()), layout.sectionAlignment));
+    Put32(out, layout.optionalAt + 56, static_cast<uint32_t>(imageSize));
     Put32(out, layout.dataDirectoryAt + kResourceDirectory * 8, rva);
     Put32(out, layout.dataDirectoryAt + kResourceDirectory * 8 + 4, static_cast<uint32_t>(section.size()));
     if (layout.directoryCount > kSecurityDirectory) {

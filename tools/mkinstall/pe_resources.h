@@ -17,14 +17,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Resources that no executable can hold.
+class TooLargeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The loader, and this reader, take images below 2 GiB only.
+inline constexpr uint64_t kMaxImageSize = uint64_t{1} << 31;
+
 // A resource type or name: a number, or a UTF-16 string.
 struct Id {
     uint16_t number = 0;
     std::u16string name;  // used when not empty
 
     static Id Number(uint16_t n) { return Id{n, {}}; }
-    // Windows-1252 text, stored in capitals as resource compilers store names
-    // and as the loader looks them up.
+    // Windows-1252 text, stored in capitals as the loader capitalises the
+    // name it looks up, accented letters included.
     static Id Name(const std::string& text);
     bool IsName() const { return !name.empty(); }
     bool operator==(const Id&) const = default;
@@ -56,7 +65,9 @@ std::vector<Resource> ReadResources(std::span<const uint8_t> image);
 
 // The image with `added` merged into its resources: an added resource
 // replaces every existing one of the same type and name.  The other
-// resources (an application manifest, icons, a version) are kept.
+// resources (an application manifest, icons, a version) are kept.  An image
+// that would reach kMaxImageSize is a TooLargeError, raised before its
+// memory is taken.
 std::vector<uint8_t> WriteResources(std::span<const uint8_t> image, const std::vector<Resource>& added);
 
 }  // namespace pe

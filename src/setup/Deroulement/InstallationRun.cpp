@@ -71,9 +71,15 @@ public:
     void CreateStartMenuGroupIfWanted() {
         if (!Installer.WantStartMenu) return;
         page_.SetStatus("Création du dossier de démarrage...");
-        groupDir_ = CreateStartMenuGroup(Installer.StartMenuGroupName);
-        Journal.Write(groupDir_.empty() ? "Le groupe du menu Démarrer n'a pas pu être créé."
-                                        : "Groupe du menu Démarrer : " + groupDir_);
+        // A name with "..", a drive or a final dot would put the group, and
+        // its shortcuts, outside the Programs folder.
+        if (core::IsGroupName(Installer.StartMenuGroupName)) {
+            groupDir_ = CreateStartMenuGroup(Installer.StartMenuGroupName);
+            Journal.Write(groupDir_.empty() ? "Le groupe du menu Démarrer n'a pas pu être créé."
+                                            : "Groupe du menu Démarrer : " + groupDir_);
+        } else {
+            ReportManifestError();
+        }
         log_.SetStartMenuFolder(groupDir_);
         page_.Step();
     }
@@ -84,18 +90,35 @@ public:
             if (failed_) continue;
             const core::FileEntry entry = core::ReadFileEntry(manifest_, number);
             const std::string target = Installer.InstallDir + entry.Nom;
-            if (Installer.WantStartMenu && !entry.Raccourci.empty() && !groupDir_.empty()) {
-                page_.SetStatus("Création du raccourci dans le dossier de démarrage...");
-                CreateShortcut(target, groupDir_, entry.Raccourci);
-                log_.AddFile(core::IncludeBackslash(groupDir_) + entry.Raccourci + ".lnk");
-                JournalShortcut(core::IncludeBackslash(groupDir_) + entry.Raccourci + ".lnk");
+            const bool inGroup = Installer.WantStartMenu && !entry.Raccourci.empty() && !groupDir_.empty();
+            const bool onDesktop = Installer.WantDesktop && !entry.RaccourciBureau.empty();
+            // Like file names, shortcut names must not lead out of their folder.
+            if ((inGroup && !core::IsPlainFileName(entry.Raccourci)) ||
+                (onDesktop && !core::IsPlainFileName(entry.RaccourciBureau))) {
+                ReportManifestError();
+                continue;
             }
-            if (Installer.WantDesktop && !entry.RaccourciBureau.empty()) {
+            // Only a link that exists is recorded; one that could not be made
+            // is said, and the run goes on: the application itself is there.
+            if (inGroup) {
+                page_.SetStatus("Création du raccourci dans le dossier de démarrage...");
+                const std::string link = core::IncludeBackslash(groupDir_) + entry.Raccourci + ".lnk";
+                if (CreateShortcut(target, groupDir_, entry.Raccourci)) {
+                    log_.AddFile(link);
+                    Journal.Write("Raccourci créé : " + link);
+                } else {
+                    ReportShortcutNotMade(entry.Raccourci, "dans le dossier de démarrage");
+                }
+            }
+            if (onDesktop) {
                 page_.SetStatus("Création du raccourci sur le bureau...");
-                CreateDesktopShortcut(target, entry.RaccourciBureau);
-                log_.AddFile("%desktop%\\" + entry.RaccourciBureau + ".lnk");
-                JournalShortcut(core::IncludeBackslash(win::SpecialFolderPath(CSIDL_DESKTOP)) + entry.RaccourciBureau +
-                                ".lnk");
+                if (CreateDesktopShortcut(target, entry.RaccourciBureau)) {
+                    log_.AddFile("%desktop%\\" + entry.RaccourciBureau + ".lnk");
+                    Journal.Write("Raccourci créé : " + core::IncludeBackslash(win::SpecialFolderPath(CSIDL_DESKTOP)) +
+                                  entry.RaccourciBureau + ".lnk");
+                } else {
+                    ReportShortcutNotMade(entry.RaccourciBureau, "sur le bureau");
+                }
             }
             page_.Step();
         }
@@ -133,17 +156,11 @@ private:
         ui::ShowErrorBox(kManifestError);
     }
 
-    // A link that could not be saved is not reported to the person, but the
-    // journal says so.
-    static void JournalShortcut(const std::string& link) {
-        Journal.Write((win::FileExists(link) ? "Raccourci créé : " : "Le raccourci n'a pas pu être créé : ") + link);
-    }
-
-    // Records an installed file in the uninstall log, and its size for the
-    // uninstall entry.
-    void Record(const std::string& path) {
-        log_.AddFile(path);
-        installedBytes_ += win::FileSizeOf(path);
+    // A link that could not be made is said; in the silent modes the box goes
+    // to the journal.
+    static void ReportShortcutNotMade(const std::string& name, const char* where) {
+        ui::ShowDialog(ui::DialogKind::Warning,
+                       "Le raccourci \"" + name + "\" n'a pas pu être créé " + where + ".", ui::DialogButtons::Ok);
     }
 
     // The installed program that the first shortcut of the manifest points
@@ -180,23 +197,29 @@ private:
 
         const int32_t version = core::VersionToNumber(entry.Version);
         auto keepResponsive = [this] { page_.ProcessMessages(); };
+        // Installs into the folder unless the version gate keeps the newer
+        // file there; true on failure.
+        auto installInto = [&](const std::string& folder, bool& kept) {
+            kept = KeepsNewerVersion(folder + entry.Nom, version);
+            if (kept) Journal.Write("Fichier conservé, celui en place a une version plus récente : " + folder + entry.Nom);
+            return !kept &&
+                   DecompressPayload(Installer.WorkDir, folder, entry.Nom, entry.Taille, version, keepResponsive);
+        };
+        bool kept = false;
         if (entry.Dossier == "windows") {
             windowsFileDir_ = core::IncludeBackslash(GetWindowsDir());
-            failed_ = DecompressPayload(Installer.WorkDir, windowsFileDir_, entry.Nom, entry.Taille, version,
-                                        keepResponsive);
+            failed_ = installInto(windowsFileDir_, kept);
             if (!failed_) {
-                Record(windowsFileDir_ + entry.Nom);
+                Record(windowsFileDir_ + entry.Nom, kept);
             } else {
                 // The Windows folder refused it: the destination folder will do.
                 windowsFileDir_ = Installer.InstallDir;
-                failed_ = DecompressPayload(Installer.WorkDir, Installer.InstallDir, entry.Nom, entry.Taille,
-                                            version, keepResponsive);
-                Record(Installer.InstallDir + entry.Nom);
+                failed_ = installInto(Installer.InstallDir, kept);
+                Record(Installer.InstallDir + entry.Nom, kept);
             }
         } else if (entry.Dossier == "program") {
-            failed_ = DecompressPayload(Installer.WorkDir, Installer.InstallDir, entry.Nom, entry.Taille, version,
-                                        keepResponsive);
-            Record(Installer.InstallDir + entry.Nom);
+            failed_ = installInto(Installer.InstallDir, kept);
+            Record(Installer.InstallDir + entry.Nom, kept);
         } else {
             // Any other destination installs nothing, and is no failure.
             Journal.Write("Fichier ignoré, son dossier « " + entry.Dossier + " » n'est ni « windows » ni « program » : " +
@@ -204,6 +227,18 @@ private:
         }
         win::DeleteFileIfPresent(Installer.WorkDir + entry.Nom + ".Z");
         page_.Step();
+    }
+
+    // Records a file in the uninstall log, and its size for the uninstall
+    // entry.  A file that the version gate kept belongs to whoever put it
+    // there: it is marked so, and not counted.
+    void Record(const std::string& path, bool kept = false) {
+        if (kept) {
+            log_.AddKeptFile(path);
+            return;
+        }
+        log_.AddFile(path);
+        installedBytes_ += win::FileSizeOf(path);
     }
 
     void InstallEmptyFile(const core::FileEntry& entry) {

@@ -29,13 +29,12 @@ bool Fail(const std::string& text) {
     return true;
 }
 
-// An existing file whose version is higher than the payload's stays.
+}  // namespace
+
 bool KeepsNewerVersion(const std::string& destination, int32_t version) {
     const std::string existing = win::GetFileVersionText(destination);
     return !existing.empty() && core::VersionToNumber(existing) > version;
 }
-
-}  // namespace
 
 std::string GetWindowsDir() { return win::WindowsFolder(); }
 

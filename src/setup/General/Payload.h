@@ -11,6 +11,10 @@
 // The Windows folder, normally without a final "\", or empty.
 std::string GetWindowsDir();
 
+// The version gate: true when the file already at `destination` carries a
+// higher version number than `version`, and stays.
+bool KeepsNewerVersion(const std::string& destination, int32_t version);
+
 // Writes the named resource, byte for byte, to WorkDir + resourceName.  True
 // on success; shows nothing.
 bool ExtractPayload(const std::string& resourceName);

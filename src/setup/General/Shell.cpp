@@ -52,15 +52,17 @@ std::string CreateStartMenuGroup(const std::string& groupName) {
 
 bool CreateShortcut(const std::string& target, const std::string& folder, const std::string& name) {
     win::ShellLink link;
-    link.SetPath(target);
-    link.Save(core::IncludeBackslash(folder) + name + ".lnk");
-    return true;
+    return link.SetPath(target) && link.Save(core::IncludeBackslash(folder) + name + ".lnk");
 }
 
 bool CreateDesktopShortcut(const std::string& target, const std::string& name) {
-    const std::string desktop = win::SpecialFolderPath(CSIDL_DESKTOP);
+    // The desktop's own path, which the ANSI code page may not hold: only our
+    // texts are converted.
+    std::wstring desktop = win::SpecialFolderPathW(CSIDL_DESKTOP);
     if (desktop.empty()) return false;
-    return CreateShortcut(target, core::IncludeBackslash(desktop), name);
+    if (desktop.back() != L'\\') desktop += L'\\';
+    win::ShellLink link;
+    return link.SetPath(target) && link.Save(desktop + win::AnsiToWide(name + ".lnk"));
 }
 
 std::string UninstallCommand(const std::string& uninstallerPath, const std::string& logPath) {

@@ -15,13 +15,12 @@ std::string GetProgramFilesDir();
 // folder could be made.
 std::string CreateStartMenuGroup(const std::string& groupName);
 
-// Saves folder\name.lnk pointing at the target.  A link that cannot be saved
-// is not reported: true whenever it returns.  Raises win::ComError when the
-// shell link object is refused.
+// Saves folder\name.lnk pointing at the target; false when the link could
+// not be made.  Raises win::ComError when the shell link object is refused.
 bool CreateShortcut(const std::string& target, const std::string& folder, const std::string& name);
 
 // A shortcut on the current user's desktop; false when the desktop has no
-// folder.
+// folder or the link could not be made.
 bool CreateDesktopShortcut(const std::string& target, const std::string& name);
 
 // What the uninstall entry tells beyond its name and command, for the list

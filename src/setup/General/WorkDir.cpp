@@ -25,22 +25,25 @@ std::string FindWorkDir() {
     std::minstd_rand random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
 
     const std::string temp = win::TempFolder();
-    if (!temp.empty()) {
-        const std::string candidate = core::IncludeBackslash(temp);
-        if (AcceptsFiles(candidate, random)) return candidate;
+    for (const std::string& parent : {temp.empty() ? temp : core::IncludeBackslash(temp), win::ExecutableFolder()}) {
+        if (parent.empty()) continue;
+        const std::string folder = win::CreatePrivateFolder(parent, kWorkFolderPrefix);
+        if (folder.empty()) continue;
+        if (AcceptsFiles(folder, random)) return folder;
+        win::RemoveFolderIfEmpty(folder);
     }
-    const std::string own = win::ExecutableFolder();
-    if (!own.empty() && AcceptsFiles(own, random)) return own;
     return {};
-}
-
-void DeleteWorkCopy() {
-    // Without a work folder the name alone would point into the current
-    // folder: there is then nothing of ours to remove.
-    if (!Installer.WorkDir.empty()) win::DeleteFileIfPresent(Installer.WorkDir + kSetupListName);
 }
 
 bool ExtractSetupList() {
     const auto manifest = win::FindRawData(kSetupListName);
     return manifest && win::WriteWholeFile(Installer.WorkDir + kSetupListName, *manifest);
+}
+
+void RemoveWorkDir() {
+    // Without a work folder the name alone would point into the current
+    // folder: there is then nothing of ours to remove.
+    if (Installer.WorkDir.empty()) return;
+    win::DeleteFileIfPresent(Installer.WorkDir + kSetupListName);
+    win::RemoveFolderIfEmpty(Installer.WorkDir);
 }

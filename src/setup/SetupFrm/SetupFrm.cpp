@@ -102,4 +102,4 @@ void TSetupForm::FormCloseQuery(bool& canClose) {
         if (ui::Form* page = PageByNumber(CurrentPage)) page->Show();
 }
 
-void TSetupForm::FormDestroy() { DeleteWorkCopy(); }
+void TSetupForm::FormDestroy() { RemoveWorkDir(); }

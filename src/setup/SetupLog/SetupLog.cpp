@@ -10,6 +10,7 @@ namespace {
 
 const char* const kSetup = "Setup";
 const char* const kFileCountKey = "Fichiers";
+const char* const kKeptKey = "Conserver";
 
 // Room for any number the counter can hold, and then some.
 constexpr size_t kCounterBuffer = 2048;
@@ -42,11 +43,17 @@ void TSetupLog::SetFileCount(int32_t n) {
     Write(kSetup, kFileCountKey, std::to_string(n));
 }
 
-void TSetupLog::AddFile(const std::string& path) {
+void TSetupLog::AddFile(const std::string& path) { Add(path, false); }
+
+void TSetupLog::AddKeptFile(const std::string& path) { Add(path, true); }
+
+void TSetupLog::Add(const std::string& path, bool kept) {
     const int32_t n = core::CheckedAdd(entryCount_, 1);
     // The count goes first, so that a log cut short by a failed write never
-    // holds a section beyond its count.
+    // holds a section beyond its count; and the mark before the name, so that
+    // it never names a kept file without saying so.
     SetFileCount(n);
+    if (kept) Write(core::FileSectionName(n), kKeptKey, "1");
     Write(core::FileSectionName(n), "Nom", path);
 }
 

@@ -6,6 +6,8 @@
 //   [Information]  Attention, Commentaire         fixed texts
 //   [Setup]        Nom, DossierInstall, Desinstall, Run, Fichiers, DossierDemarrage
 //   [Fichier_N]    Nom = full path of one created file or shortcut, N = 1..Fichiers
+//                  Conserver = 1 when the file was there already, newer, and
+//                  the installation left it: the uninstaller leaves it too
 //
 // Every call writes through to the file at once.  A refused write raises
 // core::Error "Impossible d'écrire dans <path>".
@@ -34,10 +36,14 @@ public:
     void SetFileCount(int32_t n);
     // Records one more created item under [Fichier_<count + 1>].
     void AddFile(const std::string& path);
+    // Records a file that the version gate kept: another program's newer
+    // copy, which the installation did not write and must not take away.
+    void AddKeptFile(const std::string& path);
 
     int32_t EntryCount() const { return entryCount_; }
 
 private:
+    void Add(const std::string& path, bool kept);
     void Write(const std::string& section, const std::string& key, const std::string& value);
 
     win::ProfileFile logFile_;

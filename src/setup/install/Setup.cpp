@@ -92,7 +92,7 @@ int RunSetup(const std::string& arguments) {
     if (options.mode == core::SetupMode::VerySilent) {
         WindowlessProgress progress;
         RunInstallationShowingErrors(progress);
-        DeleteWorkCopy();
+        RemoveWorkDir();
     } else {
         // The windows live until the loop ends and are destroyed in reverse
         // order of creation, before the installer state is released.

@@ -17,7 +17,7 @@ bool StartUp() {
     Installer.WorkDir = FindWorkDir();
     if (!Installer.WorkDir.empty() && ExtractSetupList() && ReadSetupList() == 0) return true;
 
-    DeleteWorkCopy();
+    RemoveWorkDir();
     ui::ShowErrorBox(kStartUpErrorText);
     return false;
 }

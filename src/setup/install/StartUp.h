@@ -7,6 +7,6 @@
 extern const char* const kStartUpErrorText;
 
 // Chooses the work folder, writes out the manifest and reads it into the
-// installer state.  On failure it removes the work copy, shows the start-up
-// error box and returns false.
+// installer state.  On failure it removes the work copy and the work folder,
+// shows the start-up error box and returns false.
 bool StartUp();

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
@@ -21,6 +22,32 @@ ScratchFolder::ScratchFolder(const std::string& hint) {
 }
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+namespace {
+
+const wchar_t* const kUserShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+void SetDesktopValue(const std::wstring& path) {
+    HKEY key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    ::RegSetValueExW(key, L"Desktop", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+}
+
+}  // namespace
+
+ScopedDesktopFolder::ScopedDesktopFolder(const std::wstring& path) {
+    wchar_t old[MAX_PATH] = {};
+    DWORD size = sizeof old - sizeof(wchar_t);
+    ::RegGetValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Desktop", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                   RRF_NOEXPAND, nullptr, old, &size);
+    old_ = old;
+    ::SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+    SetDesktopValue(path);
+}
+
+ScopedDesktopFolder::~ScopedDesktopFolder() { SetDesktopValue(old_); }
 
 void RemoveTree(const std::string& folder) {
     // An empty or relative path would empty the current folder: the test's own.

@@ -32,6 +32,20 @@ private:
     std::string path_;
 };
 
+// Points the user's desktop (the "User Shell Folders" value) at a folder of
+// the given UTF-16 path, made for the purpose, for the object's lifetime: a
+// user named Łukasz or Zoé.  The folder stays; the old value comes back.
+class ScopedDesktopFolder {
+public:
+    explicit ScopedDesktopFolder(const std::wstring& path);
+    ~ScopedDesktopFolder();
+    ScopedDesktopFolder(const ScopedDesktopFolder&) = delete;
+    ScopedDesktopFolder& operator=(const ScopedDesktopFolder&) = delete;
+
+private:
+    std::wstring old_;
+};
+
 // Removes a folder, given by its full path ("C:\\..."), with all it holds.
 void RemoveTree(const std::string& folder);
 std::string ReadWholeFile(const std::string& path);

@@ -1,7 +1,7 @@
 #pragma once
 // What an installation of the embedded manifest leaves on the drive, read
 // back as the user and the uninstaller see it: the files, setup.log, the
-// shortcuts (through IShellLinkA) and the uninstall entry.  Shared by the
+// shortcuts (through IShellLinkW) and the uninstall entry.  Shared by the
 // wizard's end-to-end tests.
 
 #include <string>

@@ -12,9 +12,21 @@ std::string InstallExe() {
 }
 
 std::string WorkCopy() {
-    char folder[MAX_PATH];
-    const DWORD length = ::GetTempPathA(sizeof folder, folder);
-    return std::string(folder, length) + "SETUP.LST";
+    char buffer[MAX_PATH];
+    const std::string temp(buffer, ::GetTempPathA(sizeof buffer, buffer));
+    // The installer's private work folder: "inst" and random digits.
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((temp + "inst*").c_str(), &found);
+    std::string copy = temp + "SETUP.LST";
+    if (search == INVALID_HANDLE_VALUE) return copy;
+    do {
+        const std::string candidate = temp + found.cFileName + "\\SETUP.LST";
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            ::GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES)
+            copy = candidate;
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return copy;
 }
 
 Installer::Installer(const std::string& program) {

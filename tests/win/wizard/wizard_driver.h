@@ -62,7 +62,9 @@ private:
     HWND page1_ = nullptr;
 };
 
-// The work copy of the manifest that a running installer keeps.
+// The work copy of the manifest that a running installer keeps in its
+// private work folder in the temporary folder; a path where no file is when
+// no installer keeps one.
 std::string WorkCopy();
 
 }  // namespace wizard

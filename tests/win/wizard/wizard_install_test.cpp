@@ -1,7 +1,7 @@
 // The whole installation of the embedded manifest, as a person does it:
 // through the four pages with the default choices, or with both shortcut
 // options, then "Terminer".  Afterwards the files, setup.log, the shortcuts
-// (read back through IShellLinkA) and the uninstall entry are checked.  Each
+// (read back through IShellLinkW) and the uninstall entry are checked.  Each
 // case runs in its own fresh prefix (see CMakeLists.txt).
 #include <gtest/gtest.h>
 #include <windows.h>
