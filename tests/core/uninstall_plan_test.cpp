@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "common/setup_log_text.h"
+
 namespace core {
 namespace {
 
@@ -361,9 +363,7 @@ TEST(UninstallPlan, WhatIsLeftIsWrittenAsTheInstallerWritesALog) {
                                     "[Fichier_4]\r\nNom=%desktop%\\Korvalix.lnk\r\n");
     ASSERT_EQ(plan.files.size(), 4u);
     EXPECT_EQ(LogOfWhatIsLeft(plan, {plan.files[0], plan.files[1]}),
-              "[Information]\r\n"
-              "Attention=NE PAS SUPPRIMER CE FICHIER\r\n"
-              "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n"
+              kSetupLogInformation +
               "[Setup]\r\n"
               "Nom=Korvalix32\r\n"
               "DossierInstall=C:\\Program Files\\Korvalix\\\r\n"
@@ -376,9 +376,7 @@ TEST(UninstallPlan, WhatIsLeftIsWrittenAsTheInstallerWritesALog) {
     // What the log lacked stays out.
     const UninstallPlan bare = Plan("[Setup]\r\nNom=K\r\n[Fichier_7]\r\nNom=C:\\windows\\k.exe\r\n");
     EXPECT_EQ(LogOfWhatIsLeft(bare, bare.files),
-              "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n"
-              "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n"
-              "[Setup]\r\nNom=K\r\nFichiers=1\r\n[Fichier_1]\r\nNom=C:\\windows\\k.exe\r\n");
+              kSetupLogInformation + "[Setup]\r\nNom=K\r\nFichiers=1\r\n[Fichier_1]\r\nNom=C:\\windows\\k.exe\r\n");
 }
 
 TEST(UninstallPlan, PathsNormaliseAsTheSystemDoes) {

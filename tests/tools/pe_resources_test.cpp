@@ -103,6 +103,12 @@ TEST(PeResources, RefusesWhatIsNoExecutable) {
     Bytes truncated = MinimalImage();
     truncated.resize(0x60);  // inside the optional header
     EXPECT_THROW(ReadResources(truncated), FormatError);
+    // An optional header too short for the data directories it counts: they
+    // would overlap the section table that a rewrite changes.
+    Bytes shortHeader = MinimalImage();
+    Put16(shortHeader, 0x44 + 16, 27);
+    EXPECT_THROW(ReadResources(shortHeader), FormatError);
+    EXPECT_THROW(WriteResources(shortHeader, {}), FormatError);
 }
 
 // Damaged images must be refused or read, never read out of bounds (the

@@ -112,16 +112,7 @@ protected:
         earlier_[path] = {bytes, payload.empty() ? bytes : NewPayload(payload)};
     }
 
-    void RemoveInstallation() {
-        RemoveTree(Installer.InstallDir);
-        ::DeleteFileA((WindowsDir() + "uninst_Korvalix.exe").c_str());
-        ::DeleteFileA((Desktop() + "Korvalix.lnk").c_str());
-        for (const std::string& programs : {CommonPrograms(), UserPrograms()}) {
-            ::DeleteFileA((programs + "Korvalix").c_str());
-            RemoveTree(programs + "Korvalix");
-        }
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
-    }
+    void RemoveInstallation() { RemoveDefaultInstallation(Installer.InstallDir); }
 
     // Edits the work copy of the manifest as a packager would edit the file.
     void SetManifestValue(int fileNumber, const char* key, const char* value) const {

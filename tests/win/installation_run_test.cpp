@@ -20,6 +20,7 @@
 #include "win/files.h"
 #include "win/registry.h"
 #include "win/shell.h"
+#include "common/setup_log_text.h"
 
 using namespace testing_support;
 
@@ -71,20 +72,12 @@ class InstallationRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(StartUpForRun(work_.Path(), "C:\\Program Files\\Korvalix " + std::to_string(++testNumber_) + "\\"));
-        Clean();
+        RemoveDefaultInstallation(Installer.InstallDir);
     }
     void TearDown() override {
         Journal.Close();
-        Clean();
-        RemoveTree(Installer.InstallDir);
+        RemoveDefaultInstallation(Installer.InstallDir);
         Installer = InstallerState{};
-    }
-    static void Clean() {
-        ::DeleteFileA((WindowsDir() + "uninst_Korvalix.exe").c_str());
-        ::DeleteFileA((Desktop() + "Korvalix.lnk").c_str());
-        ::DeleteFileA((Desktop() + "Bureau Korvalix.lnk").c_str());
-        RemoveTree(CommonPrograms() + "Korvalix");
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
     }
 
     std::string Manifest() const { return ReadWholeFile(work_.Path() + "SETUP.LST"); }
@@ -135,9 +128,7 @@ TEST_F(InstallationRunTest, TheEmbeddedManifestWithBothOptions) {
     EXPECT_EQ(LinkTarget(Desktop() + "Korvalix.lnk"), dir + "korvalix.exe");
 
     EXPECT_EQ(Log(),
-              "[Information]\r\n"
-              "Attention=NE PAS SUPPRIMER CE FICHIER\r\n"
-              "Commentaire=Ce fichier sert \xE0 la d\xE9sinstallation du logiciel\r\n"
+              kSetupLogInformation +
               "[Setup]\r\n"
               "Nom=Korvalix32\r\n"
               "DossierInstall=" + dir + "\r\n"

@@ -136,7 +136,9 @@ TEST_F(Payload, InflatesExactlyTheByteCount) {
     EXPECT_FALSE(DecompressPayload(workDir_, destDir_, "app.exe", static_cast<int32_t>(data.size()), 10000,
                                    [&] { ++chunks; }));
     EXPECT_EQ(ReadFile(destDir_ + "app.exe"), data);
-    EXPECT_EQ(chunks, 4);
+    // Once after each of the four chunks, and perhaps while the last ones
+    // reach the disk: the page is never left waiting.
+    EXPECT_GE(chunks, 4);
     EXPECT_TRUE(boxes_.Requests().empty());
     EXPECT_EQ(FilesIn(destDir_), std::vector<std::string>{"app.exe"});
 }

@@ -12,6 +12,7 @@
 #include "core/errors.h"
 #include "support/test_support.h"
 #include "win/files.h"
+#include "common/setup_log_text.h"
 
 namespace {
 
@@ -24,17 +25,12 @@ const char* const kInstallDir = "C:\\Program Files\\Korvalix\\";
 const char* const kLogPath = "C:\\Program Files\\Korvalix\\setup.log";
 const char* const kGroup = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix";
 
-const char* const kHeader =
-    "[Information]\r\n"
-    "Attention=NE PAS SUPPRIMER CE FICHIER\r\n"
-    "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n";
+const std::string& kHeader = kSetupLogInformation;
 
 // A log after an installation of the current manifest with both shortcut
 // options chosen.
-const char* const kExampleLog =
-    "[Information]\r\n"
-    "Attention=NE PAS SUPPRIMER CE FICHIER\r\n"
-    "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n"
+const std::string kExampleLog =
+    kSetupLogInformation +
     "[Setup]\r\n"
     "Nom=Korvalix32\r\n"
     "DossierInstall=C:\\Program Files\\Korvalix\\\r\n"

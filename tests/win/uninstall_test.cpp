@@ -18,6 +18,7 @@
 #include "win/files.h"
 #include "win/registry.h"
 #include "win/shell.h"
+#include "common/setup_log_text.h"
 
 namespace {
 
@@ -101,9 +102,7 @@ protected:
     // A log as the installer writes it, with the given counter and entries.
     void WriteLog(const std::string& fichiers, const std::string& entries, const std::string& logPath = kLogPath) {
         testing_support::WriteFile(logPath,
-                                   "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n"
-                                   "Commentaire=Ce fichier sert à la désinstallation du logiciel\r\n"
-                                   "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" +
+                                   kSetupLogInformation + "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" +
                                        std::string(kInstallDir) + "\r\nDesinstall=KorvalixTest\r\nRun=Korvalix32\r\n" +
                                        (fichiers.empty() ? "" : "Fichiers=" + fichiers + "\r\n") +
                                        "DossierDemarrage=" + group_ + "\r\n" + entries);
@@ -213,7 +212,7 @@ TEST_F(UninstallTest, WithoutAReadableLogNothingChanges) {
 TEST_F(UninstallTest, ALogWithoutSetupSectionChangesNothing) {
     const auto paths = MakeInstallation();
     testing_support::WriteFile(
-        kLogPath, "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n" + Entries(ExampleEntries()));
+        kLogPath, kSetupLogInformation + Entries(ExampleEntries()));
     EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallNoLog);
     ASSERT_EQ(dialogs_.size(), 1u);
     EXPECT_EQ(LastDialog().kind, ui::DialogKind::Error);
@@ -339,9 +338,7 @@ TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReportedAndTheLogKeepsThem) {
     std::vector<std::string> left = dangerous;
     left.erase(left.begin() + 2);
     EXPECT_EQ(testing_support::ReadWholeFile(kLogPath),
-              "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n"
-              "Commentaire=Ce fichier sert \xE0 la d\xE9sinstallation du logiciel\r\n"
-              "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" + std::string(kInstallDir) +
+              kSetupLogInformation + "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" + std::string(kInstallDir) +
                   "\r\nDesinstall=KorvalixTest\r\nRun=Korvalix32\r\nFichiers=8\r\nDossierDemarrage=" + group_ +
                   "\r\n" + Entries(left));
     EXPECT_TRUE(KeyExists(kUninstallKey));

@@ -84,6 +84,11 @@ Layout ParseLayout(std::span<const uint8_t> image) {
     layout.directoryCount = Get32(image, layout.optionalAt + (plus ? 108 : 92));
     layout.dataDirectoryAt = layout.optionalAt + (plus ? 112 : 96);
     if (layout.directoryCount <= kResourceDirectory) throw FormatError("no resource directory entry");
+    // The data directories lie inside the optional header; one that claims
+    // more than its header holds would overlap the section table, which
+    // rewriting them would then damage.
+    if (uint64_t{layout.dataDirectoryAt - layout.optionalAt} + uint64_t{layout.directoryCount} * 8 > optionalSize)
+        throw FormatError("data directories beyond the optional header");
     auto powerOfTwo = [](uint32_t v) { return v != 0 && (v & (v - 1)) == 0; };
     if (!powerOfTwo(layout.fileAlignment) || layout.fileAlignment > 0x10000 ||
         !powerOfTwo(layout.sectionAlignment) || layout.sectionAlignment > 0x100000)

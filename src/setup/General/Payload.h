@@ -23,7 +23,8 @@ bool ExtractPayload(const std::string& resourceName);
 // byteCount bytes, unless the file already there carries a higher version
 // number than `version`.  True on FAILURE, after the error box was shown;
 // false when the file was written or left alone by the version gate.
-// `onChunk`, when set, runs after each chunk is written, so that the caller
-// can let the windows repaint.
+// `onChunk`, when set, runs after each chunk is inflated, and every few
+// milliseconds while the last ones reach the disk, so that the caller can
+// let the windows repaint.
 bool DecompressPayload(const std::string& workDir, const std::string& destDir, const std::string& fileName,
                        int32_t byteCount, int32_t version, const std::function<void()>& onChunk = {});

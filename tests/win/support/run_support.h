@@ -13,6 +13,7 @@
 #include "General/SetupList.h"
 #include "General/WorkDir.h"
 #include "Variable/Variable.h"
+#include "support/test_support.h"
 #include "win/files.h"
 #include "win/shell.h"
 
@@ -25,6 +26,22 @@ inline std::string Desktop() { return win::SpecialFolderPath(CSIDL_DESKTOPDIRECT
 inline std::string CommonPrograms() { return win::SpecialFolderPath(CSIDL_COMMON_PROGRAMS) + "\\"; }
 inline std::string UserPrograms() { return win::SpecialFolderPath(CSIDL_PROGRAMS) + "\\"; }
 inline std::string WindowsDir() { return win::WindowsFolder() + "\\"; }
+
+// Removes everything a run of the default manifest may have made, so that
+// each case starts from a drive without it: the destination folder, the
+// uninstaller in the Windows folder, the desktop shortcuts, the Start-menu
+// group for all users and for this one (or a file of its name), and the
+// uninstall entry.
+inline void RemoveDefaultInstallation(const std::string& installDir) {
+    RemoveTree(installDir);
+    ::DeleteFileA((WindowsDir() + "uninst_Korvalix.exe").c_str());
+    for (const char* name : {"Korvalix.lnk", "Bureau Korvalix.lnk"}) ::DeleteFileA((Desktop() + name).c_str());
+    for (const std::string& programs : {CommonPrograms(), UserPrograms()}) {
+        ::DeleteFileA((programs + "Korvalix").c_str());
+        RemoveTree(programs + "Korvalix");
+    }
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
 
 // The installer state as the start-up leaves it for the manifest the test
 // process carries, with its work copy in `workFolder`; then the choices of
