@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "support/test_support.h"
 #include "win/files.h"
 #include "win/registry.h"
 #include "win/shell.h"
@@ -307,15 +307,6 @@ TEST_F(UninstallerTest, ExistingEntryIsLeftUntouched) {
         EXPECT_FALSE(QueryValue(kKey, value)) << value;
 }
 
-// The date as InstallDate writes it.
-std::string Today() {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    char date[16];
-    std::snprintf(date, sizeof date, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
-    return date;
-}
-
 std::string Text(const char* key, const char* name) {
     const auto value = QueryValue(key, name);
     if (!value) return "<absent>";
@@ -344,10 +335,10 @@ TEST_F(UninstallerTest, TheDetailsBesideTheNameAndTheCommand) {
     details.icon = folder + "korvalix.exe";
     details.publisher = "Éditions Korvalix";
     details.installedBytes = 281717;  // 275.1 KiB
-    const std::string before = Today();
+    const std::string before = testing_support::TodayAsInstallDate();
     EXPECT_TRUE(RegisterUninstaller("Korvalix", "Korvalix32", "C:\\windows\\uninst_Korvalix.exe", folder + "setup.log",
                                     details));
-    const std::string after = Today();
+    const std::string after = testing_support::TodayAsInstallDate();
 
     EXPECT_EQ(Text(kKey, "DisplayVersion"), "2.1");
     EXPECT_EQ(Text(kKey, "InstallLocation"), folder);

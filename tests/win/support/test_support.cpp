@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -98,6 +99,14 @@ std::vector<std::string> ListFolder(const std::string& folder) {
     ::FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string TodayAsInstallDate() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return date;
 }
 
 std::string TestFolder() { return win::ExecutableFolder(); }

@@ -54,6 +54,9 @@ bool CopyFileTo(const std::string& from, const std::string& to);
 // Names of the files and folders directly inside a folder, sorted.
 std::vector<std::string> ListFolder(const std::string& folder);
 
+// Today's date as the uninstall entry's InstallDate writes it: YYYYMMDD.
+std::string TodayAsInstallDate();
+
 // The folder of the running test executable, with its final "\".
 std::string TestFolder();
 

@@ -111,14 +111,6 @@ DWORD EntryNumber(const char* name) {
     return number;
 }
 
-std::string Today() {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    char date[16];
-    std::snprintf(date, sizeof date, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
-    return date;
-}
-
 // The texts of a message box's labels.
 std::string BoxText(HWND box) {
     std::string text;
@@ -176,7 +168,7 @@ TEST_F(Unattended, SilentInstallationThenQuietRemovalLeaveTheDriveAsItWas) {
     EXPECT_EQ(wizard::UninstallValue("Publisher"), "Éditions Korvalix");
     EXPECT_EQ(wizard::UninstallValue("InstallLocation"), folder);
     EXPECT_EQ(wizard::UninstallValue("DisplayIcon"), folder + "korvalix.exe");
-    EXPECT_EQ(wizard::UninstallValue("InstallDate"), Today());
+    EXPECT_EQ(wizard::UninstallValue("InstallDate"), testing_support::TodayAsInstallDate());
     const uint64_t bytes = ReadWholeFile(uninstaller).size() + ReadWholeFile(folder + "korvalix.exe").size() +
                            ReadWholeFile(folder + "korvalix32.hlp").size();
     EXPECT_EQ(EntryNumber("EstimatedSize"), (bytes + 1023) / 1024);
