@@ -45,15 +45,11 @@ std::optional<size_t> FileSource::Read(std::span<uint8_t> buffer) {
 
 bool FileSink::Write(std::span<const uint8_t> bytes) {
     DWORD done = 0;
-    if (!::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) ||
-        done != bytes.size())
-        return false;
-    unflushed_ += done;
-    return unflushed_ < kFlushEvery || Flush();
+    return ::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+           done == bytes.size();
 }
 
 bool FileSink::Flush() {
-    unflushed_ = 0;
     return ::FlushFileBuffers(file_.get()) != 0;
 }
 

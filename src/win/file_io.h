@@ -37,21 +37,19 @@ private:
     const FileHandle& file_;
 };
 
-// Writes to a file and puts the data on the disk as it goes: every few
-// megabytes, so that the flush before the file is used never holds the
-// caller for long, and so that a disk that refuses data late is noticed.
+// Writes to a file.  Nothing is forced to the disk on the way: one Flush at
+// the end costs less than many, and it runs on the writer thread, where it
+// holds no window.
 class FileSink final : public core::InflateSink {
 public:
     explicit FileSink(const FileHandle& file) : file_(file) {}
     bool Write(std::span<const uint8_t> bytes) override;
-    // Puts what is still held in memory on the disk; false when it failed.
+    // Puts what is still held in memory on the disk; false when it failed,
+    // as it does when the disk refuses data it accepted earlier.
     bool Flush();
-
-    static constexpr uint64_t kFlushEvery = 8 << 20;
 
 private:
     const FileHandle& file_;
-    uint64_t unflushed_ = 0;
 };
 
 }  // namespace win
