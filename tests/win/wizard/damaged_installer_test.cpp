@@ -98,8 +98,14 @@ protected:
 };
 
 TEST_F(DamagedInstaller, IsRefusedWithNothingChanged) {
-    // The check itself must not be what refuses: the intact installer passes it.
-    ASSERT_TRUE(core::ParseChecksums(installer_.Find(core::kChecksumResourceName)));
+    // Only the damage may refuse: the intact installer agrees with its list.
+    const auto listed = core::ParseChecksums(installer_.Find(core::kChecksumResourceName));
+    ASSERT_TRUE(listed);
+    ASSERT_EQ(core::VerifyChecksums(*listed,
+                                    [&](const std::string& name) -> std::optional<std::span<const uint8_t>> {
+                                        return installer_.Find(name);
+                                    }),
+              core::Integrity::Intact);
     const Bytes& program = installer_.Find("KORVALIX.EXE.Z");
     const std::string flipped = Write("octet.exe", installer_.WithByteChanged("KORVALIX.EXE.Z", program.size() / 2));
     const std::string missing = Write("manquant.exe", installer_.Without("KORVALIX32.HLP.Z"));
@@ -115,9 +121,9 @@ TEST_F(DamagedInstaller, IsRefusedWithNothingChanged) {
     {
         SCOPED_TRACE("the manifest changed");
         ChildProcess setup("\"" + manifest + "\"");
-        HWND box = robot::WaitForCaption(setup.Id(), "Erreur");
+        ASSERT_NE(robot::WaitForCaption(setup.Id(), "Erreur"), nullptr);
         EXPECT_EQ(robot::TopLevelWindows(setup.Id()).size(), 1u) << "no wizard window";
-        if (box) AnswerTheRefusal(setup.Id());
+        AnswerTheRefusal(setup.Id());
         EXPECT_EQ(setup.WaitForExit(), 1u) << "a bare start that cannot start";
     }
     // A damaged payload: found when "Suivant" leaves page 3, before page 4
