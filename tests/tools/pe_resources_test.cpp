@@ -9,6 +9,7 @@
 #include <fstream>
 #include <random>
 
+#include "core/checksums.h"
 #include "packer.h"
 
 namespace pe {
@@ -264,7 +265,22 @@ TEST(Packer, AccentedNamesAreFoundInUtf8AndPackedUnderTheLoadersCapitals) {
     const std::vector<Resource> packed = ReadResources(mkinstall::Pack(MinimalImage(), manifest, folder));
     std::vector<std::u16string> names;
     for (const Resource& r : packed) names.push_back(r.name.name);
-    EXPECT_EQ(names, (std::vector<std::u16string>{u"SETUP.LST", u"\u00C0 L'ANCIENNE.TXT.Z", u"\u00C9T\u00C9.TXT.Z"}));
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"SETUP.CRC", u"SETUP.LST", u"\u00C0 L'ANCIENNE.TXT.Z",
+                                                  u"\u00C9T\u00C9.TXT.Z"}));
+
+    // The checksum list names the manifest and each payload as the installer
+    // looks them up, and agrees with the bytes packed under those names.
+    const auto list = core::ParseChecksums(packed[0].data);
+    ASSERT_TRUE(list);
+    std::vector<std::string> listed;
+    for (const core::ResourceChecksum& entry : *list) {
+        listed.push_back(entry.name);
+        const auto found = std::find_if(packed.begin(), packed.end(),
+                                        [&](const Resource& r) { return r.name == Id::Name(entry.name); });
+        ASSERT_NE(found, packed.end()) << entry.name;
+        EXPECT_EQ(entry, core::ChecksumOf(entry.name, found->data));
+    }
+    EXPECT_EQ(listed, (std::vector<std::string>{"SETUP.LST", "\xE9t\xE9.txt.Z", "\xE0 l'ancienne.txt.Z"}));
     std::filesystem::remove_all(folder);
 }
 

@@ -441,6 +441,22 @@ TEST_F(InstallationRunTest, CancelIsHonouredAtTheNextFileAsAFailure) {
     EXPECT_TRUE(UninstallValue("DisplayName").has_value());
 }
 
+// The check before the run, on the resources this process carries as the
+// default installer does: it fills the bar, lets the page handle messages,
+// and "Annuler" during it ends the program as a cancel, without a box.
+TEST_F(InstallationRunTest, TheCheckBeforeTheRunFillsTheBarAndHonoursCancel) {
+    EXPECT_TRUE(VerifyInstaller(page));
+    EXPECT_EQ(page.statuses, std::vector<std::string>{"V\xE9rification du programme d'installation..."});
+    EXPECT_EQ(page.position, 100);
+    EXPECT_GE(page.messageRounds, 1);
+
+    page.cancel = true;
+    Installer.Result = core::SetupResult::Installed;
+    EXPECT_FALSE(VerifyInstaller(page));
+    EXPECT_EQ(Installer.Result, core::SetupResult::Cancelled);
+    EXPECT_TRUE(dialogs.Requests().empty());
+}
+
 TEST_F(InstallationRunTest, ALogThatCannotBeWrittenLeavesTheRun) {
     Installer.InstallDir = "C:\\Program Files\\Korvalix ?*\\";  // no folder can have that name
     try {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/checksums.h"
 #include "core/ini.h"
 #include "core/setup_manifest.h"
 #include "core/text.h"
@@ -103,6 +104,8 @@ Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path
                                                                     manifest.size()));
     std::vector<pe::Resource> resources;
     resources.push_back({pe::Id::Number(pe::kRcData), pe::Id::Name("SETUP.LST"), 0, 0, manifest});
+    // Every resource above, by the name the installer looks it up by.
+    std::vector<core::ResourceChecksum> checksums = {core::ChecksumOf("SETUP.LST", manifest)};
 
     const int32_t count = ini.ReadInt("Setup", "Fichiers", -1);
     uint64_t packed = manifest.size();
@@ -116,6 +119,7 @@ Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path
         if (seen) continue;
         resources.push_back({pe::Id::Number(pe::kRcData), name, 0, 0,
                              Compress(ReadBytes(PayloadPath(payloadFolder, entry.Nom)))});
+        checksums.push_back(core::ChecksumOf(entry.Nom + ".Z", resources.back().data));
         // Stops as soon as the payloads alone pass what an executable holds,
         // before the next one is read.
         packed += resources.back().data.size();
@@ -124,6 +128,9 @@ Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path
                                     entry.Nom + "\", more than the " + std::to_string(pe::kMaxImageSize >> 20) +
                                     " MiB an executable can hold");
     }
+    const std::string list = core::FormatChecksums(checksums);
+    resources.push_back({pe::Id::Number(pe::kRcData), pe::Id::Name(core::kChecksumResourceName), 0, 0,
+                         Bytes(list.begin(), list.end())});
     try {
         return pe::WriteResources(stub, resources);
     } catch (const pe::FormatError& error) {

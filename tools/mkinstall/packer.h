@@ -31,7 +31,8 @@ public:
 
 // The stub with the manifest as RCDATA "SETUP.LST" and every listed file
 // with Taille > 0 found in the folder as RCDATA "<Nom>.Z", compressed by
-// zlib at its best level.  The stub must be a program (not a DLL) for x86
+// zlib at its best level, and the CRC-32 of each of them in RCDATA
+// "SETUP.CRC" (core/checksums.h).  The stub must be a program (not a DLL) for x86
 // or x64 (a 32-bit or a 64-bit installer stub); anything else is a StubError.
 // Payloads that no executable can hold are a pe::TooLargeError, raised as
 // soon as they pass the limit.

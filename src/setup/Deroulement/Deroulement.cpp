@@ -13,7 +13,12 @@ void TForm4::FormShow() { Timer.SetEnabled(true); }
 
 void TForm4::TimerTimer() {
     Timer.SetEnabled(false);  // the run happens once
-    RunInstallationShowingErrors(*this);
+    // A damaged installer, or "Annuler" during its check, ends the program:
+    // nothing has changed yet, so there is nothing to see on this page.
+    if (VerifyInstaller(*this))
+        RunInstallationShowingErrors(*this);
+    else
+        ui::Application::Current()->Terminate();
 }
 
 void TForm4::AnnulerBtnClick() {
@@ -27,6 +32,7 @@ void TForm4::SetBar(int32_t maximum, int32_t step) {
     barMaximum_ = maximum;
     barStep_ = step;
     ProgressBar.SetRange(0, maximum);
+    ProgressBar.SetPosition(0);  // the run's bar starts afresh after the check's
 }
 
 void TForm4::SetStatus(const std::string& text, bool processMessages) {

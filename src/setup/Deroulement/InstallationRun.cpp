@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "General/Integrity.h"
 #include "General/Payload.h"
 #include "General/Shell.h"
 #include "General/WorkDir.h"
@@ -271,6 +272,35 @@ ProgressPlan PlanProgress(int32_t fileCount) {
     // The bar cannot hold more than this many distinct positions anyway.
     const int64_t maximum = units < 1 ? 1 : (units > 1000000 ? 1000000 : units);
     return {static_cast<int32_t>(maximum), 1};
+}
+
+bool VerifyInstaller(RunProgress& page) {
+    if (!HasChecksumList()) {
+        Journal.Write("Le programme d'installation ne porte pas de sommes de contrôle : il n'est pas vérifié.");
+        return true;
+    }
+    const char* const status = "Vérification du programme d'installation...";
+    Journal.Write(status);
+    page.SetStatus(status);
+    page.SetBar(100, 1);
+    int32_t shown = 0;
+    const core::Integrity integrity =
+        CheckOwnResources(IntegrityScope::Everything, [&](uint64_t done, uint64_t total) {
+            const int32_t percent = total == 0 ? 100 : static_cast<int32_t>(done * 100 / total);
+            for (; shown < percent; ++shown) page.Step();
+            page.ProcessMessages();
+            return !page.CancelRequested();
+        });
+    switch (integrity) {
+    case core::Integrity::Intact: return true;
+    case core::Integrity::Damaged:
+        ui::ShowErrorBox(kDamagedInstallerText);
+        Installer.Result = core::SetupResult::CannotStart;
+        return false;
+    case core::Integrity::Stopped: break;
+    }
+    Installer.Result = core::SetupResult::Cancelled;
+    return false;
 }
 
 void RunInstallation(RunProgress& shownPage) {

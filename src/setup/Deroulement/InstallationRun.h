@@ -39,6 +39,13 @@ inline constexpr const char* kSuccessText = "L'installation s'est terminée avec
 inline constexpr const char* kFailureText = "L'installation a échouée !";
 inline constexpr const char* kQuitSignalName = "korvalix.quit";
 
+// Checks every resource of the installer against its checksum list before
+// the run changes anything, with the bar showing how far it got and the page
+// handling messages between pieces.  False when the installer is damaged
+// (after the error box) or "Annuler" was pressed meanwhile; the installer
+// state's Result then says which, and the program should end without a run.
+bool VerifyInstaller(RunProgress& page);
+
 // Runs the whole installation from the installer state and the work copy of
 // the manifest.  Errors that no routine turns into a result (a log that
 // cannot be written, say) leave the run as exceptions.

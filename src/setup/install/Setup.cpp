@@ -91,7 +91,7 @@ int RunSetup(const std::string& arguments) {
 
     if (options.mode == core::SetupMode::VerySilent) {
         WindowlessProgress progress;
-        RunInstallationShowingErrors(progress);
+        if (VerifyInstaller(progress)) RunInstallationShowingErrors(progress);
         RemoveWorkDir();
     } else {
         // The windows live until the loop ends and are destroyed in reverse

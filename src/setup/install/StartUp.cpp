@@ -1,5 +1,6 @@
 #include "install/StartUp.h"
 
+#include "General/Integrity.h"
 #include "General/SetupList.h"
 #include "General/WorkDir.h"
 #include "Variable/Variable.h"
@@ -14,6 +15,12 @@ const char* const kStartUpErrorText =
     "L'installation ne peut pas continuer.";
 
 bool StartUp() {
+    // A damaged manifest is refused before anything is written.  The
+    // payloads, which may be large, are checked later, before the run.
+    if (CheckOwnResources(IntegrityScope::Manifest) != core::Integrity::Intact) {
+        ui::ShowErrorBox(kDamagedInstallerText);
+        return false;
+    }
     Installer.WorkDir = FindWorkDir();
     if (!Installer.WorkDir.empty() && ExtractSetupList() && ReadSetupList() == 0) return true;
 

@@ -6,7 +6,9 @@
 // The box shown when the installer cannot start.
 extern const char* const kStartUpErrorText;
 
-// Chooses the work folder, writes out the manifest and reads it into the
+// Checks the embedded manifest against the installer's checksum list, then
+// chooses the work folder, writes out the manifest and reads it into the
 // installer state.  On failure it removes the work copy and the work folder,
-// shows the start-up error box and returns false.
+// shows the start-up error box (or, for a damaged manifest, the damaged
+// installer's box) and returns false.
 bool StartUp();

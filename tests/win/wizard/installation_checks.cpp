@@ -4,6 +4,10 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <functional>
+#include <iterator>
+
 #include "support/test_support.h"
 #include "win/files.h"
 #include "win/shell.h"
@@ -12,6 +16,50 @@ namespace wizard {
 
 namespace {
 const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvalix";
+}
+
+namespace {
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+}  // namespace
+
+std::set<std::string> DriveContents() {
+    std::set<std::string> paths;
+    const std::string temp = Lower(win::TempFolder());
+    const std::function<void(const std::string&)> walk = [&](const std::string& folder) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return;
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = Lower(folder + name);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (path + "\\" == temp) continue;
+                paths.insert(path + "\\");
+                walk(folder + name + "\\");
+            } else {
+                paths.insert(path);
+            }
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    };
+    walk("C:\\");
+    return paths;
+}
+
+std::set<std::string> Difference(const std::set<std::string>& a, const std::set<std::string>& b) {
+    std::set<std::string> out;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::inserter(out, out.begin()));
+    return out;
+}
+
+void ExpectSameDrive(const std::set<std::string>& before) {
+    const std::set<std::string> after = DriveContents();
+    EXPECT_EQ(Difference(after, before), std::set<std::string>()) << "left behind";
+    EXPECT_EQ(Difference(before, after), std::set<std::string>()) << "removed";
 }
 
 std::string WindowsFolder() { return win::WindowsFolder() + "\\"; }

@@ -4,6 +4,7 @@
 // shortcuts (through IShellLinkW) and the uninstall entry.  Shared by the
 // wizard's end-to-end tests.
 
+#include <set>
 #include <string>
 
 namespace wizard {
@@ -25,6 +26,16 @@ std::string LinkTarget(const std::string& path);
 // erreurs.log, the head of setup.log naming them with `entries` entries in
 // all, and the uninstall entry pointing at the log.
 void ExpectFilesAndLogHead(int entries);
+// Every file and folder of drive C:, in lower case, but the temporary
+// folder, where journals lie and the uninstaller's copy waits for the next
+// restart.
+std::set<std::string> DriveContents();
+// What `a` holds and `b` does not.
+std::set<std::string> Difference(const std::set<std::string>& a, const std::set<std::string>& b);
+// Drive C: holds exactly what it held `before`: nothing left behind, nothing
+// removed.
+void ExpectSameDrive(const std::set<std::string>& before);
+
 // Everything the default installation made is gone again: files, log,
 // folder, Start-menu group, desktop shortcut and uninstall entry.
 void ExpectNothingLeft();

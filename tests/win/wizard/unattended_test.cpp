@@ -61,40 +61,6 @@ std::string Listed(const std::set<std::string>& names) {
     return text;
 }
 
-// Every file and folder of drive C:, in lower case, but the temporary
-// folder, where journals lie and the uninstaller's copy waits for the next
-// restart.
-std::set<std::string> DriveContents() {
-    std::set<std::string> paths;
-    const std::string temp = Lower(win::TempFolder());
-    const std::function<void(const std::string&)> walk = [&](const std::string& folder) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return;
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = Lower(folder + name);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (path + "\\" == temp) continue;
-                paths.insert(path + "\\");
-                walk(folder + name + "\\");
-            } else {
-                paths.insert(path);
-            }
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    };
-    walk("C:\\");
-    return paths;
-}
-
-std::set<std::string> Difference(const std::set<std::string>& a, const std::set<std::string>& b) {
-    std::set<std::string> out;
-    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::inserter(out, out.begin()));
-    return out;
-}
-
 bool EntryExists() {
     HKEY key;
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
@@ -141,7 +107,7 @@ protected:
 
 TEST_F(Unattended, SilentInstallationThenQuietRemovalLeaveTheDriveAsItWas) {
     const std::string folder = "C:\\Program Files\\Société Korvalix\\";
-    const std::set<std::string> before = DriveContents();
+    const std::set<std::string> before = wizard::DriveContents();
 
     ChildProcess setup(Command("/S /DESKTOP /DIR=\"" + folder + "\" /LOG=\"" + journal_ + "\""));
     std::set<std::string> windows;
@@ -201,9 +167,7 @@ TEST_F(Unattended, SilentInstallationThenQuietRemovalLeaveTheDriveAsItWas) {
     // ended, not at the next restart.
     EXPECT_TRUE(robot::WaitUntil([&] { return !win::FileExists(uninstaller); }, 20s));
 
-    const std::set<std::string> after = DriveContents();
-    EXPECT_EQ(Difference(after, before), std::set<std::string>()) << "left behind";
-    EXPECT_EQ(Difference(before, after), std::set<std::string>()) << "removed";
+    wizard::ExpectSameDrive(before);
 }
 
 TEST_F(Unattended, ProgressOnlyAndEndsByItself) {
@@ -230,7 +194,7 @@ TEST_F(Unattended, ProgressOnlyAndEndsByItself) {
 }
 
 TEST_F(Unattended, ABadCommandLineChangesNothing) {
-    const std::set<std::string> before = DriveContents();
+    const std::set<std::string> before = wizard::DriveContents();
     std::set<std::string> windows;
     for (const char* arguments : {"/S /FOO", "-s /DIR=Korvalix", "/VERYSILENT /LOG=\"C:\\nulle part\\journal.txt\"",
                                   "/SILENT /D=", "/S /DIR=\"C:\\Program Files\\Korvalix"}) {
@@ -256,7 +220,7 @@ TEST_F(Unattended, ABadCommandLineChangesNothing) {
     EXPECT_EQ(shown.WaitForExit(), 4u);
 
     ExpectNoInstallation();
-    EXPECT_EQ(Difference(DriveContents(), before), std::set<std::string>()) << "left behind";
+    EXPECT_EQ(wizard::Difference(wizard::DriveContents(), before), std::set<std::string>()) << "left behind";
 }
 
 TEST_F(Unattended, AnErrorGoesToTheJournalAndTheExitCode) {
