@@ -18,8 +18,10 @@ public:
     ConsoleOutput(const ConsoleOutput&) = delete;
     ConsoleOutput& operator=(const ConsoleOutput&) = delete;
 
+#ifdef _WIN32
 private:
-    unsigned previousCodePage_ = 0;
+    unsigned previousCodePage_ = 0;  // of the console, restored at the end
+#endif
 };
 
 bool IsTerminal(std::FILE* stream);
