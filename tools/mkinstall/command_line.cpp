@@ -59,7 +59,8 @@ Options ParseCommandLine(const std::vector<std::string>& arguments) {
     if (options.output.empty()) throw UsageError("-o names no output file");
     if (!options.passwordFile.empty() && options.signingCertificate.empty())
         throw UsageError("--password-file goes with --sign");
-    if (sizes && !options.signingCertificate.empty()) throw UsageError("--sizes writes a manifest, which --sign cannot sign");
+    if (sizes && !options.signingCertificate.empty())
+        throw UsageError("--sizes writes a manifest, which --sign cannot sign");
     options.mode = sizes ? Options::Mode::Sizes : Options::Mode::Pack;
     options.manifest = PathFromUtf8(positional[0]);
     options.payloadFolder = PathFromUtf8(positional[1]);

@@ -113,7 +113,8 @@ int Build(const Options& options) {
     } else {
         const auto carried = EmbeddedStub(options.arch);
         if (carried.empty()) {
-            std::fprintf(stderr, "mkinstall: this mkinstall carries no %s installer stub: %s; or name one with --stub\n",
+            std::fprintf(stderr,
+                         "mkinstall: this mkinstall carries no %s installer stub: %s; or name one with --stub\n",
                          ArchName(options.arch), BuildFirst(options.arch).c_str());
             return kFailed;
         }
@@ -122,8 +123,10 @@ int Build(const Options& options) {
     }
 
     const auto problems = Check(manifest, options.payloadFolder);
+    // The manifest's values are Windows-1252; the messages are UTF-8.
     for (const core::ManifestProblem& problem : problems)
-        std::fprintf(stderr, "%s: %s\n", Utf8(options.manifest).c_str(), core::Cp1252ToUtf8(core::Describe(problem)).c_str());
+        std::fprintf(stderr, "%s: %s\n", Utf8(options.manifest).c_str(),
+                     core::Cp1252ToUtf8(core::Describe(problem)).c_str());
     if (core::HasErrors(problems) && !options.force) {
         std::fputs("mkinstall: the manifest has errors; nothing was built (--force builds anyway)\n", stderr);
         return kManifestErrors;

@@ -144,8 +144,8 @@ Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path
         packed += resources.back().data.size();
         if (packed >= pe::kMaxImageSize)
             throw pe::TooLargeError("the payloads reach " + std::to_string(packed >> 20) + " MiB compressed at \"" +
-                                    core::Cp1252ToUtf8(entry.Nom) + "\", more than the " + std::to_string(pe::kMaxImageSize >> 20) +
-                                    " MiB an executable can hold");
+                                    core::Cp1252ToUtf8(entry.Nom) + "\", more than the " +
+                                    std::to_string(pe::kMaxImageSize >> 20) + " MiB an executable can hold");
     }
     try {
         return pe::WriteResources(stub, resources);

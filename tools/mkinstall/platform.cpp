@@ -83,7 +83,8 @@ std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
 
 int RunProgram(const std::vector<std::string>& arguments) {
     std::wstring commandLine;
-    for (const std::string& argument : arguments) commandLine += (commandLine.empty() ? L"" : L" ") + Quoted(Wide(argument));
+    for (const std::string& argument : arguments)
+        commandLine += (commandLine.empty() ? L"" : L" ") + Quoted(Wide(argument));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

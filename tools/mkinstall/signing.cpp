@@ -24,7 +24,8 @@ void Sign(const std::filesystem::path& in, const std::filesystem::path& out, con
     std::filesystem::remove(out, ignored);
     const int code = RunProgram(command);
     if (code == -1)
-        throw std::runtime_error("cannot run osslsigncode, which signs the installer: is it installed and on the PATH?");
+        throw std::runtime_error(
+            "cannot run osslsigncode, which signs the installer: is it installed and on the PATH?");
     if (code != 0) {
         std::filesystem::remove(out, ignored);
         throw std::runtime_error(Utf8(pfx) + ": osslsigncode could not sign the installer with it (exit code " +
