@@ -295,7 +295,7 @@ int main(int argc, char** argv) {
     if (argc > 1) {
         std::ifstream empty(argv[1], std::ios::binary | std::ios::ate);
         const auto size = static_cast<long long>(empty.tellg());
-        std::printf("installer without payloads: %lld bytes = %.1f KiB (target <= 200 KiB)\n", size, size / 1024.0);
+        std::printf("installer without payloads: %lld bytes = %.1f KiB (target <= 256 KiB, aim 200 KiB)\n", size, size / 1024.0);
     }
     return 0;
 }

@@ -96,10 +96,13 @@ void CheckEntry(const IniFile& manifest, int32_t number, const PayloadSize& payl
         report.Warning(section, "Dossier",
                        "\"" + entry.Dossier + "\" is neither \"windows\" nor \"program\": the file is not installed");
 
+    // The runtime's own text (French) would mix languages in the report.
     try {
         VersionToNumber(entry.Version);
-    } catch (const core::Error& error) {
-        report.Error(section, "Version", "\"" + entry.Version + "\": " + error.what());
+    } catch (const core::OverflowError&) {
+        report.Error(section, "Version", "\"" + entry.Version + "\" is too large for a version number: the run fails");
+    } catch (const core::Error&) {
+        report.Error(section, "Version", "\"" + entry.Version + "\" is not whole numbers joined by dots: the run fails");
     }
 }
 

@@ -5,8 +5,8 @@
 #include "win/files.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "core/text.h"
 #include "win/handle.h"
 #include "win/wide_text.h"
 
@@ -151,9 +151,7 @@ std::string CreatePrivateFolder(const std::string& parent, const std::string& pr
     for (int attempt = 0; attempt < 8; ++attempt) {
         unsigned int high = 0, low = 0;
         if (rand_s(&high) != 0 || rand_s(&low) != 0) return {};
-        char digits[17];
-        std::snprintf(digits, sizeof digits, "%08x%08x", high, low);
-        const std::string folder = parent + prefix + digits;
+        const std::string folder = parent + prefix + core::HexText(high, 8, false) + core::HexText(low, 8, false);
         if (::CreateDirectoryA(folder.c_str(), security.Attributes())) return folder + "\\";
         if (::GetLastError() != ERROR_ALREADY_EXISTS) return {};
     }

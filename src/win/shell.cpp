@@ -50,11 +50,17 @@ void UseCom() {
     thread_local Apartment apartment;
 }
 
+// The three identifiers the shell links need, written out: libuuid keeps
+// every identifier of the system in a few objects, and would bring them all.
+constexpr CLSID kClsidShellLink = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kIidShellLinkW = {0x000214F9, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kIidPersistFile = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
 ShellLink::ShellLink() {
     UseCom();
-    Check(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+    Check(::CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkW,
                              reinterpret_cast<void**>(link_.put())));
-    Check(link_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file_.put())));
+    Check(link_->QueryInterface(kIidPersistFile, reinterpret_cast<void**>(file_.put())));
 }
 
 bool ShellLink::SetPath(const std::string& target) { return SUCCEEDED(link_->SetPath(AnsiToWide(target).c_str())); }

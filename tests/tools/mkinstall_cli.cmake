@@ -57,10 +57,19 @@ if(NOT same EQUAL 0)
   message(FATAL_ERROR "two builds from the same inputs differ")
 endif()
 
-# Bad usage and a missing stub are refused.
+# A wrong command line does nothing and says what is wrong (exit 2); a
+# missing stub fails (exit 3).
+set(pack ${SOURCE}/valid.lst ${SOURCE}/payload -o ${WORK}/unused.exe)
 run(2 ${SOURCE}/valid.lst)
-run(1 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${WORK}/absent.exe -o ${WORK}/three.exe)
-expect_in("${err}" "cannot read")
+expect_in("${err}" "mkinstall: expected a manifest and a payload folder\n")
+run(2 ${pack} --arch arm)
+expect_in("${err}" "mkinstall: --arch takes x86 or x64, not \"arm\"\n")
+run(2 ${pack} --sgin a.pfx)
+expect_in("${err}" "mkinstall: unknown option \"--sgin\"\n")
+run(2 ${pack} --password-file p.txt)
+expect_in("${err}" "mkinstall: --password-file goes with --sign\n")
+run(3 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${WORK}/absent.exe -o ${WORK}/three.exe)
+expect_in("${err}" "mkinstall: ${WORK}/absent.exe: cannot read")
 
 # Only a program for x86 or x64 can be the stub, and the message says
 # which file is wrong and why.
@@ -68,8 +77,8 @@ foreach(case "${SOURCE}/valid.lst|not an executable" "${DLL}|it is a DLL")
   string(REPLACE "|" ";" case "${case}")
   list(GET case 0 stub)
   list(GET case 1 reason)
-  run(1 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${stub} -o ${WORK}/wrong_stub.exe)
-  expect_in("${err}" "${stub} cannot be the installer stub: ${reason}")
+  run(3 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${stub} -o ${WORK}/wrong_stub.exe)
+  expect_in("${err}" "mkinstall: ${stub}: cannot be the installer stub: ${reason}")
 endforeach()
 if(EXISTS ${WORK}/wrong_stub.exe)
   message(FATAL_ERROR "an installer was built from a wrong stub")

@@ -3,6 +3,7 @@
 #include "pe_resources.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -282,6 +283,26 @@ TEST(Packer, AccentedNamesAreFoundInUtf8AndPackedUnderTheLoadersCapitals) {
     }
     EXPECT_EQ(listed, (std::vector<std::string>{"SETUP.LST", "\xE9t\xE9.txt.Z", "\xE0 l'ancienne.txt.Z"}));
     std::filesystem::remove_all(folder);
+}
+
+// Compression in steps, for the progress line, must not change a byte of
+// what one zlib call gives: installers stay the same from version to version.
+TEST(Packer, CompressionInStepsGivesTheOneCallStream) {
+    std::mt19937 random(16);
+    Bytes data;
+    while (data.size() < (7u << 19)) {  // three and a half steps
+        const uint8_t byte = static_cast<uint8_t>(random());
+        data.insert(data.end(), random() % 2 ? 1 : 300, byte);
+    }
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    Bytes expected(size);
+    ASSERT_EQ(compress2(expected.data(), &size, data.data(), static_cast<uLong>(data.size()), Z_BEST_COMPRESSION), Z_OK);
+    expected.resize(size);
+
+    std::vector<uint64_t> steps;
+    EXPECT_EQ(mkinstall::Compress(data, [&](uint64_t done) { steps.push_back(done); }), expected);
+    EXPECT_EQ(steps, (std::vector<uint64_t>{1u << 20, 2u << 20, 3u << 20, data.size()}));
+    EXPECT_EQ(mkinstall::Compress({}).size(), 8u) << "an empty payload is still a whole zlib stream";
 }
 
 }  // namespace

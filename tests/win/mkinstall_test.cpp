@@ -3,6 +3,7 @@
 // files, and the stub's own resources survive; an installer whose payload has
 // an accented name installs it.
 #include <windows.h>
+#include <imagehlp.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -137,6 +138,19 @@ TEST_F(Packing, IsReproducibleAndRepackingReplaces) {
     // Packing an installer again replaces its resources instead of adding.
     mkinstall::WriteBytes(folder_ + "once.exe", once);
     EXPECT_EQ(Pack(folder_ + "once.exe"), once);
+}
+
+// Authenticode signing keeps the checksum field as it finds it, and Windows
+// checks it for drivers and some services: it must be the one Windows computes.
+TEST_F(Packing, ChecksumIsTheOneWindowsComputes) {
+    for (const std::string& stub : {win::ExecutableFolder() + "versioned_fixture.exe", std::string(INSTALL_EXE)}) {
+        const std::string packed = folder_ + "checksum.exe";
+        mkinstall::WriteBytes(packed, Pack(stub));
+        DWORD inHeader = 0, computed = 0;
+        ASSERT_EQ(::MapFileAndCheckSumA(packed.c_str(), &inHeader, &computed), CHECKSUM_SUCCESS) << stub;
+        EXPECT_NE(computed, 0u) << stub;
+        EXPECT_EQ(inHeader, computed) << stub;
+    }
 }
 
 TEST_F(Packing, PackedProgramStillRunsAndQuitsOnItsSignal) {

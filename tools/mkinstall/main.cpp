@@ -1,72 +1,181 @@
-// mkinstall <manifest> <payload-folder> -o <installer.exe> [--force] [--stub <stub.exe>]
-// mkinstall --sizes <manifest> <payload-folder> -o <manifest-out>
+// mkinstall: builds an installer for an application from its manifest and
+// its files.  `mkinstall --help` tells how; the README too.
 //
-// Builds an installer for an application: checks the manifest against the
-// payload folder, reporting every problem at once, then writes the manifest
-// and the compressed payload files as resources into a copy of the installer
-// stub.  Errors stop the build unless --force is given; warnings never do.
+// Every message is English UTF-8 text, and names the file, section and key
+// it is about; both builds, Linux and Windows, print the same bytes.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "command_line.h"
+#include "core/text.h"
+#include "embedded_stubs.h"
 #include "packer.h"
+#include "platform.h"
+#include "signing.h"
+
+namespace mkinstall {
 
 namespace {
 
-int Usage() {
-    std::fputs("usage: mkinstall <manifest> <payload-folder> -o <installer.exe> [--force] [--stub <stub.exe>]\n"
-               "       mkinstall --sizes <manifest> <payload-folder> -o <manifest-out>\n",
-               stderr);
-    return 2;
+const char* ArchName(Arch arch) { return arch == Arch::X86 ? "x86" : "x64"; }
+
+// The line that asks for the build a missing stub comes from.
+std::string BuildFirst(Arch arch) {
+    const std::string preset = StubPreset(arch);
+    return "build the " + preset + " preset first (cmake --preset " + preset + " && cmake --build --preset " +
+           preset + "), then mkinstall again";
+}
+
+int Version() {
+    std::printf("mkinstall %s\n", MKINSTALL_VERSION);
+    for (const Arch arch : {Arch::X86, Arch::X64}) {
+        const size_t size = EmbeddedStub(arch).size();
+        if (size) std::printf("%s stub: %zu bytes\n", ArchName(arch), size);
+        else std::printf("%s stub: none; %s\n", ArchName(arch), BuildFirst(arch).c_str());
+    }
+    return kBuilt;
+}
+
+// "compressing <name>  42%" on one line that each step rewrites, on a
+// terminal only: a log or a pipe gets none of it.
+class ProgressLine {
+public:
+    ProgressLine() : shown_(IsTerminal(stderr)) {}
+    ~ProgressLine() {
+        if (width_) std::fprintf(stderr, "\r%*s\r", static_cast<int>(width_), "");
+    }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    void operator()(const std::string& name, uint64_t done, uint64_t size) {
+        if (!shown_) return;
+        const int percent = size ? static_cast<int>(done * 100 / size) : 100;
+        if (name == name_ && percent == percent_) return;
+        name_ = name;
+        percent_ = percent;
+        const std::string line = "mkinstall: compressing " + core::Cp1252ToUtf8(name) + " " +
+                                 std::to_string(percent) + "%";
+        std::fprintf(stderr, "\r%-*s", static_cast<int>(width_), line.c_str());
+        std::fflush(stderr);
+        width_ = std::max(width_, line.size());
+    }
+
+private:
+    bool shown_;
+    std::string name_;
+    int percent_ = -1;
+    size_t width_ = 0;
+};
+
+std::filesystem::path WithSuffix(std::filesystem::path path, const char* suffix) {
+    path += suffix;
+    return path;
+}
+
+// Built beside the output and moved over it only once complete (and
+// signed), so that a failure leaves the previous file as it was.
+void WriteInstaller(const Options& options, const Bytes& installer) {
+    if (options.signingCertificate.empty()) {
+        WriteBytes(options.output, installer);
+        return;
+    }
+    const std::filesystem::path unsignedFile = WithSuffix(options.output, ".unsigned");
+    const std::filesystem::path signedFile = WithSuffix(options.output, ".signed");
+    WriteBytes(unsignedFile, installer);
+    try {
+        Sign(unsignedFile, signedFile, options.signingCertificate, options.passwordFile);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(unsignedFile, ignored);
+        throw;
+    }
+    std::filesystem::remove(unsignedFile);
+    std::filesystem::rename(signedFile, options.output);
+}
+
+int Build(const Options& options) {
+    const Bytes manifest = ReadBytes(options.manifest);
+    if (options.mode == Options::Mode::Sizes) {
+        WriteBytes(options.output, UpdateSizes(manifest, options.payloadFolder));
+        return kBuilt;
+    }
+
+    Bytes stub;
+    std::string stubName;
+    if (!options.stub.empty()) {
+        stub = ReadBytes(options.stub);
+        stubName = Utf8(options.stub);
+    } else {
+        const auto carried = EmbeddedStub(options.arch);
+        if (carried.empty()) {
+            std::fprintf(stderr,
+                         "mkinstall: this mkinstall carries no %s installer stub: %s; or name one with --stub\n",
+                         ArchName(options.arch), BuildFirst(options.arch).c_str());
+            return kFailed;
+        }
+        stub.assign(carried.begin(), carried.end());
+        stubName = std::string("the carried ") + ArchName(options.arch) + " stub";
+    }
+
+    const auto problems = Check(manifest, options.payloadFolder);
+    // The manifest's values are Windows-1252; the messages are UTF-8.
+    for (const core::ManifestProblem& problem : problems)
+        std::fprintf(stderr, "%s: %s\n", Utf8(options.manifest).c_str(),
+                     core::Cp1252ToUtf8(core::Describe(problem)).c_str());
+    if (core::HasErrors(problems) && !options.force) {
+        std::fputs("mkinstall: the manifest has errors; nothing was built (--force builds anyway)\n", stderr);
+        return kManifestErrors;
+    }
+
+    Bytes installer;
+    try {
+        ProgressLine progress;
+        installer = Pack(stub, manifest, options.payloadFolder, std::ref(progress));
+    } catch (const StubError& error) {
+        std::fprintf(stderr, "mkinstall: %s: cannot be the installer stub: %s\n", stubName.c_str(), error.what());
+        return kFailed;
+    }
+    WriteInstaller(options, installer);
+    // The installer may be run directly where Wine runs Windows programs.
+    std::error_code ignored;
+    using std::filesystem::perms;
+    std::filesystem::permissions(options.output, perms::owner_exec | perms::group_exec | perms::others_exec,
+                                 std::filesystem::perm_options::add, ignored);
+    return kBuilt;
+}
+
+int Run(const std::vector<std::string>& arguments) {
+    const ConsoleOutput console;
+    Options options;
+    try {
+        options = ParseCommandLine(arguments);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "mkinstall: %s\n(mkinstall --help lists the options)\n", error.what());
+        return kBadCommandLine;
+    }
+    try {
+        switch (options.mode) {
+        case Options::Mode::Help: std::fputs(HelpText().c_str(), stdout); return kBuilt;
+        case Options::Mode::Version: return Version();
+        default: return Build(options);
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "mkinstall: %s\n", error.what());
+        return kFailed;
+    }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    std::vector<std::string> positional;
-    std::filesystem::path output;
-    std::filesystem::path stub;
-    bool force = false;
-    bool sizes = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-o" && i + 1 < argc) output = argv[++i];
-        else if (arg == "--stub" && i + 1 < argc) stub = argv[++i];
-        else if (arg == "--force") force = true;
-        else if (arg == "--sizes") sizes = true;
-        else if (!arg.empty() && arg[0] == '-') return Usage();
-        else positional.push_back(arg);
-    }
-    if (positional.size() != 2 || output.empty()) return Usage();
-    const std::filesystem::path manifestPath = positional[0];
-    const std::filesystem::path folder = positional[1];
-    // The stub ships beside the tool.
-    if (stub.empty()) stub = std::filesystem::path(argv[0]).parent_path() / "install_stub.exe";
+}  // namespace mkinstall
 
-    try {
-        const mkinstall::Bytes manifest = mkinstall::ReadBytes(manifestPath);
-        if (sizes) {
-            mkinstall::WriteBytes(output, mkinstall::UpdateSizes(manifest, folder));
-            return 0;
-        }
-        const auto problems = mkinstall::Check(manifest, folder);
-        for (const core::ManifestProblem& problem : problems)
-            std::fprintf(stderr, "%s: %s\n", manifestPath.string().c_str(), core::Describe(problem).c_str());
-        if (core::HasErrors(problems) && !force) {
-            std::fputs("mkinstall: the manifest has errors; nothing was built (--force builds anyway)\n", stderr);
-            return 1;
-        }
-        mkinstall::WriteBytes(output, mkinstall::Pack(mkinstall::ReadBytes(stub), manifest, folder));
-        // The installer runs like the stub it came from.
-        std::filesystem::permissions(output, std::filesystem::status(stub).permissions());
-        return 0;
-    } catch (const mkinstall::StubError& error) {
-        std::fprintf(stderr, "mkinstall: %s cannot be the installer stub: %s\n", stub.string().c_str(), error.what());
-        return 1;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "mkinstall: %s\n", error.what());
-        return 1;
-    }
-}
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) { return mkinstall::Run(mkinstall::Utf8Arguments(argc, argv)); }
+#else
+int main(int argc, char** argv) { return mkinstall::Run(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif

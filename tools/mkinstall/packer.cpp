@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -30,6 +31,11 @@ std::filesystem::path PayloadPath(const std::filesystem::path& folder, const std
     if (std::filesystem::exists(spelt, error)) return spelt;
     const std::filesystem::path raw = folder / name;
     return std::filesystem::exists(raw, error) ? raw : spelt;
+}
+
+std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 std::optional<uint64_t> SizeIn(const std::filesystem::path& folder, const std::string& name) {
@@ -65,7 +71,7 @@ void CheckStub(const Bytes& stub) {
 
 Bytes ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
+    if (!in) throw std::runtime_error(Utf8(path) + ": cannot read");
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -75,20 +81,34 @@ void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) throw std::runtime_error("cannot write " + temporary.string());
+        if (!out.flush()) throw std::runtime_error(Utf8(temporary) + ": cannot write");
     }
     std::filesystem::rename(temporary, path);
 }
 
-Bytes Compress(const Bytes& data) {
+Bytes Compress(const Bytes& data, const std::function<void(uint64_t done)>& progress) {
     // zlib counts in uLong, 32 bits on Windows.
     if (data.size() > std::numeric_limits<uLong>::max() / 2)
         throw pe::TooLargeError("a payload of " + std::to_string(data.size()) + " bytes is too large for zlib");
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    Bytes out(size);
-    if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), Z_BEST_COMPRESSION) != Z_OK)
-        throw std::runtime_error("zlib could not compress");
-    out.resize(size);
+    z_stream stream{};
+    if (deflateInit(&stream, Z_BEST_COMPRESSION) != Z_OK) throw std::runtime_error("zlib could not compress");
+    Bytes out(deflateBound(&stream, static_cast<uLong>(data.size())));
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    // Fed a step at a time, deflate makes the same stream as in one call.
+    constexpr size_t kStep = size_t{1} << 20;
+    int result = Z_OK;
+    for (size_t at = 0; result == Z_OK; at += kStep) {
+        const size_t step = std::min(kStep, data.size() - std::min(at, data.size()));
+        stream.next_in = const_cast<Bytef*>(data.data() + std::min(at, data.size()));
+        stream.avail_in = static_cast<uInt>(step);
+        const bool last = at + kStep >= data.size();
+        result = deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
+        if (progress) progress(std::min<uint64_t>(at + step, data.size()));
+    }
+    deflateEnd(&stream);
+    if (result != Z_STREAM_END) throw std::runtime_error("zlib could not compress");
+    out.resize(stream.total_out);
     return out;
 }
 
@@ -98,7 +118,8 @@ std::vector<core::ManifestProblem> Check(const Bytes& manifest, const std::files
     return core::CheckManifest(ini, [&](const std::string& name) { return SizeIn(payloadFolder, name); });
 }
 
-Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path& payloadFolder) {
+Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path& payloadFolder,
+           const Progress& progress) {
     CheckStub(stub);
     const core::IniFile ini = core::IniFile::Parse(std::string_view(reinterpret_cast<const char*>(manifest.data()),
                                                                     manifest.size()));
@@ -117,16 +138,18 @@ Bytes Pack(const Bytes& stub, const Bytes& manifest, const std::filesystem::path
         bool seen = false;
         for (const pe::Resource& r : resources) seen = seen || r.name == name;
         if (seen) continue;
-        resources.push_back({pe::Id::Number(pe::kRcData), name, 0, 0,
-                             Compress(ReadBytes(PayloadPath(payloadFolder, entry.Nom)))});
+        const Bytes payload = ReadBytes(PayloadPath(payloadFolder, entry.Nom));
+        resources.push_back({pe::Id::Number(pe::kRcData), name, 0, 0, Compress(payload, [&](uint64_t done) {
+                                 if (progress) progress(entry.Nom, done, payload.size());
+                             })});
         checksums.push_back(core::ChecksumOf(entry.Nom + ".Z", resources.back().data));
         // Stops as soon as the payloads alone pass what an executable holds,
         // before the next one is read.
         packed += resources.back().data.size();
         if (packed >= pe::kMaxImageSize)
             throw pe::TooLargeError("the payloads reach " + std::to_string(packed >> 20) + " MiB compressed at \"" +
-                                    entry.Nom + "\", more than the " + std::to_string(pe::kMaxImageSize >> 20) +
-                                    " MiB an executable can hold");
+                                    core::Cp1252ToUtf8(entry.Nom) + "\", more than the " +
+                                    std::to_string(pe::kMaxImageSize >> 20) + " MiB an executable can hold");
     }
     const std::string list = core::FormatChecksums(checksums);
     resources.push_back({pe::Id::Number(pe::kRcData), pe::Id::Name(core::kChecksumResourceName), 0, 0,

@@ -1,0 +1,68 @@
+# mkinstall.exe under Wine packs the same installers, byte for byte, as the
+# Linux tool, from a manifest of another application kept in a folder with
+# accents, and says the same things in the same bytes.
+#   cmake "-DWINE_RUN=<wine-run command>" -DMKINSTALL_EXE=... -DHOST_MKINSTALL=... -DSTUB_x86=... -DSTUB_x64=...
+#         -DSOURCE=<tests/tools> -DWORK=<scratch> -P windows_tool.cmake
+file(REMOVE_RECURSE ${WORK})
+set(app "${WORK}/Éditions Mérou")
+file(COPY ${SOURCE}/other_app/ DESTINATION ${app})
+
+# run(<exe or linux> expected_rc args...): the Windows tool gets its paths
+# as Z:, the Linux one as they are.
+function(run tool expected_rc)
+  if(tool STREQUAL "exe")
+    list(TRANSFORM ARGN REPLACE "^/" "Z:/")
+    set(command ${WINE_RUN} ${MKINSTALL_EXE} ${ARGN})
+  else()
+    set(command ${HOST_MKINSTALL} ${ARGN})
+  endif()
+  execute_process(COMMAND ${command} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL expected_rc)
+    message(FATAL_ERROR "${command}: exit ${rc}, expected ${expected_rc}\n${out}${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_same a b what)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${a} ${b} RESULT_VARIABLE differ)
+  if(differ)
+    message(FATAL_ERROR "${what}: ${a} and ${b} differ")
+  endif()
+endfunction()
+
+# --version: the same text with Unix line ends, naming both carried stubs.
+run(linux 0 --version)
+string(REGEX MATCH "^[^\n]*\n" version "${out}")
+file(SIZE ${STUB_x86} x86_size)
+file(SIZE ${STUB_x64} x64_size)
+run(exe 0 --version)
+if(NOT out STREQUAL "${version}x86 stub: ${x86_size} bytes\nx64 stub: ${x64_size} bytes\n")
+  message(FATAL_ERROR "mkinstall.exe --version says:\n${out}")
+endif()
+
+# Both widths, with no --stub, are the Linux tool's installers, and nothing
+# is said when nothing is wrong.
+foreach(arch x86 x64)
+  run(exe 0 "${app}/SETUP.LST" "${app}/files" --arch ${arch} -o ${WORK}/windows_${arch}.exe)
+  if(NOT err STREQUAL "")
+    message(FATAL_ERROR "mkinstall.exe --arch ${arch} printed:\n${err}")
+  endif()
+  run(linux 0 "${app}/SETUP.LST" "${app}/files" --stub ${STUB_${arch}} -o ${WORK}/linux_${arch}.exe)
+  expect_same(${WORK}/windows_${arch}.exe ${WORK}/linux_${arch}.exe "the ${arch} installers")
+endforeach()
+# Built again over the previous one, as a packager does.
+run(exe 0 "${app}/SETUP.LST" "${app}/files" -o ${WORK}/windows_x64.exe)
+expect_same(${WORK}/windows_x64.exe ${WORK}/linux_x86.exe "an installer built over another")
+
+# A manifest error about an accented name reads the same from both.
+file(READ "${app}/SETUP.LST" manifest)
+string(REPLACE "Taille=5000" "Taille=4999" manifest "${manifest}")
+file(WRITE "${app}/wrong.lst" "${manifest}")
+run(exe 1 "${app}/wrong.lst" "${app}/files" --stub ${STUB_x64} -o ${WORK}/wrong.exe)
+string(REPLACE "Z:${app}" "${app}" windows "${err}")
+string(REGEX REPLACE "wine-run: [^\n]*\n" "" windows "${windows}")  # the wrapper's own line
+run(linux 1 "${app}/wrong.lst" "${app}/files" --stub ${STUB_x64} -o ${WORK}/wrong.exe)
+if(NOT windows STREQUAL err OR NOT err MATCHES "Taille: is 4999 but \"légende.txt\" holds 5000 bytes\n")
+  message(FATAL_ERROR "the tools report differently:\nmkinstall.exe:\n${windows}\nmkinstall:\n${err}")
+endif()
