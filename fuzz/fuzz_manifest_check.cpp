@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <regex>
 
 #include "core/errors.h"
 #include "core/ini.h"
@@ -45,6 +46,14 @@ void CheckDescription(const ManifestProblem& problem) {
     Check(StartsWith(text, std::string(error ? "error: [" : "warning: [") + problem.section + "]"));
     Check(EndsWith(text, " " + problem.message));
     if (!problem.key.empty()) Check(text.find("] " + problem.key + ": ") != std::string::npos);
+}
+
+// The start-up's refusals name no value, so a value that quotes their words
+// (a group name, say) is not taken for one.
+bool StopsTheStartUp(const std::string& message) {
+    static const std::regex refusal(
+        R"(is (missing|empty|"rien"|missing or below 0): the installer refuses to start \(status [0-9]+\))");
+    return std::regex_match(message, refusal);
 }
 
 }  // namespace
@@ -84,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const ManifestProblem& problem : problems) {
         CheckDescription(problem);
         if (!firstSetupError && problem.severity == ManifestProblem::Severity::Error && problem.section == "Setup" &&
-            (problem.key.empty() || problem.message.find("the installer refuses to start") != std::string::npos))
+            (problem.key.empty() || StopsTheStartUp(problem.message)))
             firstSetupError = &problem;
     }
 
