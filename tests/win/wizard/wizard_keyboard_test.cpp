@@ -183,12 +183,20 @@ TEST_F(KeyboardWalk, EndingKeys) {
         AnswerCloseQuestion(installer, "Return");
         EXPECT_EQ(installer.WaitForExit(), 0u) << "Enter";
     }
+    // An earlier installation's folder, so that the run begins with its
+    // two-second wait for running copies, with the quit signal in that
+    // folder; an empty prefix would leave the key no time to arrive.
+    ASSERT_TRUE(::CreateDirectoryA(kDestinationFolder.c_str(), nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
     Installer installer;
     ASSERT_TRUE(installer.Started());
     HWND page4 = ReturnToPage4(installer);
     ASSERT_NE(page4, nullptr);
     // Escape during the run asks for cancellation, as "Annuler" does: the run
-    // stops before its first file, during the wait for running copies.
+    // stops before its first file.  The key waits for the run to begin: during
+    // the installer's check of itself, which comes first, "Annuler" ends the
+    // program instead.
+    ASSERT_TRUE(robot::WaitUntil([&] { return win::FileExists(kDestinationFolder + "korvalix.quit"); }));
     ASSERT_TRUE(robot::PressKeys(page4, "Escape"));
     HWND terminer = robot::FindControl(page4, "Terminer", "Button");
     ASSERT_TRUE(robot::WaitUntil([&] { return robot::IsEnabled(terminer); }, 120s));
