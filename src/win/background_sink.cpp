@@ -21,8 +21,9 @@ private:
 
 }  // namespace
 
-BackgroundSink::BackgroundSink(core::InflateSink& target, std::function<bool()> flush)
-    : target_(target), flush_(std::move(flush)), slots_(kSlots) {
+BackgroundSink::BackgroundSink(core::InflateSink& target, std::function<bool()> flush,
+                               std::function<void()> whileWaiting)
+    : target_(target), flush_(std::move(flush)), whileWaiting_(std::move(whileWaiting)), slots_(kSlots) {
     for (Slot& slot : slots_) slot.bytes.resize(core::kInflateChunk);
     thread_.reset(::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
     // Without a thread the work is done by nobody: every Write fails.
@@ -37,6 +38,7 @@ DWORD WINAPI BackgroundSink::ThreadMain(void* self) {
 }
 
 void BackgroundSink::WriteAll() {
+    size_t unflushed = 0;  // bytes written since the last flush
     for (;;) {
         Slot* slot = nullptr;
         bool dropped = false;  // after a failure, what is left is not written
@@ -49,16 +51,27 @@ void BackgroundSink::WriteAll() {
             dropped = failed_;
         }
         // The slot stays taken while it is written: Write only fills free ones.
-        const bool ok = dropped || target_.Write(std::span<const uint8_t>(slot->bytes.data(), slot->size));
-        Locked locked(lock_);
-        first_ = (first_ + 1) % slots_.size();
-        --waiting_;
-        if (ok) {
-            ::WakeConditionVariable(&freed_);
-        } else {
-            // Whoever waits for a buffer must hear of it.
-            failed_ = true;
-            ::WakeAllConditionVariable(&freed_);
+        const size_t size = slot->size;
+        const bool ok = dropped || target_.Write(std::span<const uint8_t>(slot->bytes.data(), size));
+        {
+            Locked locked(lock_);
+            first_ = (first_ + 1) % slots_.size();
+            --waiting_;
+            if (ok) ::WakeConditionVariable(&freed_);
+        }
+        if (!ok) {
+            Fail();
+            continue;
+        }
+        if (dropped) continue;
+        // The disk takes the file a ring's worth at a time: one flush of the
+        // whole file at the end would hold the caller for as long as the
+        // disk needs, and a flush longer than the ring can absorb would
+        // hold the inflation.  The slot is free again meanwhile.
+        unflushed += size;
+        if (unflushed >= kFlushEvery) {
+            unflushed = 0;
+            if (!flush_()) Fail();
         }
     }
     const bool flushed = !failed_ && flush_();
@@ -66,28 +79,44 @@ void BackgroundSink::WriteAll() {
     flushed_ = flushed;
 }
 
-bool BackgroundSink::Write(std::span<const uint8_t> bytes) {
-    if (bytes.size() > core::kInflateChunk) return false;
+void BackgroundSink::Fail() {
     Locked locked(lock_);
-    while (waiting_ == slots_.size() && !failed_) ::SleepConditionVariableSRW(&freed_, &lock_, INFINITE, 0);
-    if (failed_) return false;
-    Slot& slot = slots_[(first_ + waiting_) % slots_.size()];
-    std::copy(bytes.begin(), bytes.end(), slot.bytes.begin());
-    slot.size = bytes.size();
-    ++waiting_;
-    ::WakeConditionVariable(&filled_);
-    return true;
+    failed_ = true;
+    // Whoever waits for a buffer must hear of it.
+    ::WakeAllConditionVariable(&freed_);
 }
 
-bool BackgroundSink::Finish(const std::function<void()>& whileWaiting) {
+bool BackgroundSink::Write(std::span<const uint8_t> bytes) {
+    if (bytes.size() > core::kInflateChunk) return false;
+    for (;;) {
+        {
+            Locked locked(lock_);
+            if (waiting_ == slots_.size() && !failed_)
+                ::SleepConditionVariableSRW(&freed_, &lock_, kWaitSliceMs, 0);
+            if (failed_) return false;
+            if (waiting_ < slots_.size()) {
+                Slot& slot = slots_[(first_ + waiting_) % slots_.size()];
+                std::copy(bytes.begin(), bytes.end(), slot.bytes.begin());
+                slot.size = bytes.size();
+                ++waiting_;
+                ::WakeConditionVariable(&filled_);
+                return true;
+            }
+        }
+        // Outside the lock: the caller may handle its windows at length.
+        if (whileWaiting_) whileWaiting_();
+    }
+}
+
+bool BackgroundSink::Finish() {
     if (!thread_) return false;
     {
         Locked locked(lock_);
         finishing_ = true;
         ::WakeConditionVariable(&filled_);
     }
-    while (::WaitForSingleObject(thread_.get(), 20) == WAIT_TIMEOUT)
-        if (whileWaiting) whileWaiting();
+    while (::WaitForSingleObject(thread_.get(), kWaitSliceMs) == WAIT_TIMEOUT)
+        if (whileWaiting_) whileWaiting_();
     thread_.reset();
     Locked locked(lock_);
     return !failed_ && flushed_;

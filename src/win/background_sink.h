@@ -13,17 +13,23 @@
 namespace win {
 
 // A sink that hands each chunk to a writer thread, which passes it on to
-// `target` in order.  The chunks wait in a bounded ring of buffers, so no
-// more than kSlots chunks (about 2 MiB) are ever in flight, whatever the
-// size of the file.  A failed write is reported by the next Write or by
-// Finish, and stops the writing: the rest is dropped.
+// `target` in order, and calls `flush` after each ring's worth of bytes and
+// at the end.  The chunks wait in a bounded ring of buffers, so no more than
+// kSlots chunks (about 2 MiB) are ever in flight, whatever the size of the
+// file.  A failed write or flush is reported by the next Write or by Finish,
+// and stops the writing: the rest is dropped.
 class BackgroundSink final : public core::InflateSink {
 public:
     static constexpr size_t kSlots = 32;
+    static constexpr size_t kFlushEvery = kSlots * core::kInflateChunk;
 
     // `target` and `flush` are used on the writer thread only, until Finish
-    // returns or the sink is destroyed.
-    BackgroundSink(core::InflateSink& target, std::function<bool()> flush);
+    // returns or the sink is destroyed.  `whileWaiting` is called on the
+    // caller's thread every few milliseconds while Write or Finish waits for
+    // the writer, so that the caller's windows stay responsive however slow
+    // the disk.
+    BackgroundSink(core::InflateSink& target, std::function<bool()> flush,
+                   std::function<void()> whileWaiting = {});
     ~BackgroundSink() override;  // stops the writer and drops what it has not written
     BackgroundSink(const BackgroundSink&) = delete;
     BackgroundSink& operator=(const BackgroundSink&) = delete;
@@ -33,18 +39,20 @@ public:
     bool Write(std::span<const uint8_t> bytes) override;
 
     // Waits until every chunk is written and `flush` has put them on the
-    // disk, calling `whileWaiting` every few milliseconds meanwhile so that
-    // the caller's windows stay responsive.  False when a write or the flush
-    // failed.
-    bool Finish(const std::function<void()>& whileWaiting = {});
+    // disk.  False when a write or a flush failed.
+    bool Finish();
 
 private:
     static DWORD WINAPI ThreadMain(void* self);
     void WriteAll();
+    void Fail();  // from the writer thread: stops the writing, wakes the caller
     void Stop();
+
+    static constexpr DWORD kWaitSliceMs = 20;  // between two calls of whileWaiting_
 
     core::InflateSink& target_;
     std::function<bool()> flush_;
+    std::function<void()> whileWaiting_;
 
     struct Slot {
         std::vector<uint8_t> bytes;

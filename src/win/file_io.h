@@ -37,9 +37,8 @@ private:
     const FileHandle& file_;
 };
 
-// Writes to a file.  Nothing is forced to the disk on the way: one Flush at
-// the end costs less than many, and it runs on the writer thread, where it
-// holds no window.
+// Writes to a file.  Only Flush forces what was written to the disk; the
+// writer thread behind the inflation calls it (win::BackgroundSink).
 class FileSink final : public core::InflateSink {
 public:
     explicit FileSink(const FileHandle& file) : file_(file) {}

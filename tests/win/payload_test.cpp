@@ -305,27 +305,59 @@ private:
     win::KernelHandle release_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 
-TEST(BackgroundSink, WritesEveryChunkInOrderThenFlushesWhileTheCallerWaitsResponsive) {
+// The file reaches the disk as it is written: no more than a ring's worth
+// (plus the chunk that crossed it) waits for a flush, so that no flush holds
+// the inflation or the end for long, and the last flush follows the last
+// byte.
+TEST(BackgroundSink, WritesEveryChunkInOrderAndFlushesAsItGoesWhileTheCallerWaitsResponsive) {
     RecordingTarget target;
-    int flushes = 0, waits = 0;
+    std::vector<size_t> flushedAt;  // bytes written at each flush
+    int waits = 0;  // on this thread only
+    int waitsWhileWriting = 0;
     std::vector<uint8_t> expected;
     {
-        win::BackgroundSink sink(target, [&] {
-            ++flushes;
-            ::Sleep(200);  // a slow disk: the caller keeps handling its windows meanwhile
-            return true;
-        });
+        win::BackgroundSink sink(
+            target,
+            [&] {
+                flushedAt.push_back(target.written.size());
+                ::Sleep(50);  // a slow disk: the caller keeps handling its windows meanwhile
+                return true;
+            },
+            [&] { ++waits; });
         std::mt19937 random(7);
         for (int chunk = 0; chunk < 200; ++chunk) {
             std::vector<uint8_t> bytes(1 + random() % core::kInflateChunk, static_cast<uint8_t>(chunk));
             expected.insert(expected.end(), bytes.begin(), bytes.end());
             ASSERT_TRUE(sink.Write(bytes));
         }
-        EXPECT_TRUE(sink.Finish([&] { ++waits; }));
+        waitsWhileWriting = waits;
+        EXPECT_TRUE(sink.Finish());
     }
     EXPECT_TRUE(target.written == expected) << target.written.size() << " bytes written of " << expected.size();
-    EXPECT_EQ(flushes, 1);
-    EXPECT_GE(waits, 1);
+    ASSERT_FALSE(flushedAt.empty());
+    EXPECT_EQ(flushedAt.back(), expected.size()) << "the last flush follows the last byte";
+    size_t previous = 0;
+    for (const size_t at : flushedAt) {
+        EXPECT_LE(at - previous, win::BackgroundSink::kFlushEvery + core::kInflateChunk);
+        previous = at;
+    }
+    EXPECT_GE(waitsWhileWriting, 1) << "the ring filled during a flush: the caller handled its windows meanwhile";
+    EXPECT_GT(waits, waitsWhileWriting) << "and again during the last flush";
+}
+
+// A disk that refuses at a flush what it accepted earlier (a full disk, say)
+// fails the file as a failed write does: the later chunks are refused and
+// the end reports it.
+TEST(BackgroundSink, AFlushThatFailsOnTheWayFailsTheFile) {
+    RecordingTarget target;
+    int flushes = 0;
+    win::BackgroundSink sink(target, [&] { return ++flushes > 1; });
+    const std::vector<uint8_t> chunk(core::kInflateChunk, 'x');
+    bool refused = false;
+    for (size_t n = 0; n < 4 * win::BackgroundSink::kSlots && !refused; ++n) refused = !sink.Write(chunk);
+    EXPECT_TRUE(refused) << "chunks are still taken after the failed flush";
+    EXPECT_FALSE(sink.Finish());
+    EXPECT_EQ(flushes, 1) << "nothing is flushed after the failure";
 }
 
 // The writer fails while the inflation waits for a free buffer: the wait

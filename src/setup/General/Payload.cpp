@@ -74,14 +74,15 @@ bool DecompressPayload(const std::string& workDir, const std::string& destDir, c
         }
         win::FileSource input(source);
         win::FileSink file(target);
-        // Writing and flushing go on beside the inflation, off this thread.
-        win::BackgroundSink output(file, [&file] { return file.Flush(); });
+        // Writing and flushing go on beside the inflation, off this thread,
+        // which keeps handling the page's messages while it waits for them.
+        win::BackgroundSink output(file, [&file] { return file.Flush(); }, onChunk);
         core::InflateOptions options;
         options.onChunk = onChunk;
         status = core::InflateExactly(input, output, static_cast<uint64_t>(byteCount), options);
         // Only a file that is whole and on the disk may take the old one's
         // place.  After a failed inflation the writer just stops.
-        if (status == core::InflateStatus::Ok && !output.Finish(onChunk)) status = core::InflateStatus::WriteFailed;
+        if (status == core::InflateStatus::Ok && !output.Finish()) status = core::InflateStatus::WriteFailed;
     }
     if (status != core::InflateStatus::Ok) {
         win::DeleteFileIfPresent(temporary);
