@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_names.h"
 #include "core/ini.h"
 
 namespace core {
@@ -32,15 +33,5 @@ bool HasErrors(const std::vector<ManifestProblem>& problems);
 
 // "error: [Fichier_2] Taille: ..." as the packaging tool prints it.
 std::string Describe(const ManifestProblem& problem);
-
-// True when the name is a plain file name that can be joined to a folder:
-// not empty, no folder separator, no drive, not "." or "..", no character
-// that Windows refuses in a file name, no device name such as NUL or COM1,
-// and no final "." or blank, which Windows would drop from the name it makes.
-bool IsPlainFileName(const std::string& name);
-
-// True for the name of a Start-menu group: plain file names joined by "\"
-// ("Editeur\Korvalix"), so that the group stays inside the Programs folder.
-bool IsGroupName(const std::string& name);
 
 }  // namespace core

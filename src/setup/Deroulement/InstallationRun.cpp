@@ -9,7 +9,7 @@
 #include "Journal/Journal.h"
 #include "SetupLog/SetupLog.h"
 #include "Variable/Variable.h"
-#include "core/manifest_check.h"
+#include "core/file_names.h"
 #include "core/setup_manifest.h"
 #include "core/text.h"
 #include "core/version.h"
