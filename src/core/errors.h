@@ -2,15 +2,24 @@
 // Errors raised the way the runtime raises them.  Each carries the text the
 // user sees; the application's general error handler shows it.
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace core {
 
-class Error : public std::runtime_error {
+// Holds its text in a std::string rather than deriving from
+// std::runtime_error, whose copy-on-write string brings a second string
+// implementation of some 40 KB into every program.
+class Error : public std::exception {
 public:
-    using std::runtime_error::runtime_error;
+    explicit Error(std::string message) : message_(std::move(message)) {}
+    explicit Error(const char* message) : message_(message) {}
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
 };
 
 // A text that is not a whole number.
