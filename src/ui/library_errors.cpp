@@ -7,8 +7,11 @@
 // the standard ones.  Linked into each executable as an object, so that they
 // replace the whole of the library's member that defines them.
 
+#include <cstdarg>
+#include <cstddef>
 #include <exception>
 #include <new>
+#include <string>
 #include <typeinfo>
 
 #include "core/errors.h"
@@ -30,7 +33,28 @@ void __throw_runtime_error(const char* what) { throw core::Error(what); }
 void __throw_range_error(const char* what) { throw core::Error(what); }
 void __throw_overflow_error(const char* what) { throw core::Error(what); }
 void __throw_underflow_error(const char* what) { throw core::Error(what); }
-// The format names the positions it was given; the text alone says where.
-void __throw_out_of_range_fmt(const char* format, ...) { throw core::Error(format); }
+// "%s: __pos (which is %zu) > this->size() (which is %zu)": the library's
+// formats take only texts and sizes.
+void __throw_out_of_range_fmt(const char* format, ...) {
+    std::string text;
+    va_list arguments;
+    va_start(arguments, format);
+    for (const char* c = format; *c; ++c) {
+        if (c[0] == '%' && c[1] == 's') {
+            text += va_arg(arguments, const char*);
+            ++c;
+        } else if (c[0] == '%' && c[1] == 'z' && c[2] == 'u') {
+            text += std::to_string(va_arg(arguments, size_t));
+            c += 2;
+        } else if (c[0] == '%' && c[1] == '%') {
+            text += '%';
+            ++c;
+        } else {
+            text += *c;
+        }
+    }
+    va_end(arguments);
+    throw core::Error(text);
+}
 
 }  // namespace std

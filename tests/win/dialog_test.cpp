@@ -121,6 +121,21 @@ TEST(GeneralErrorHandler, ShowsTheErrorWithTheApplicationTitle) {
     EXPECT_EQ(capture.Requests()[0].buttons, ui::DialogButtons::Ok);
 }
 
+// The standard library's own errors, which the programs raise as their own,
+// reach the general error handler with their whole text.
+TEST(GeneralErrorHandler, ShowsTheStandardLibrarysOwnErrors) {
+    ui::Application application;
+    ui::ScopedDialogCapture capture;
+    try {
+        (void)std::string("ab").substr(5);
+        ADD_FAILURE() << "no error";
+    } catch (const std::exception& error) {
+        application.HandleException(error);
+    }
+    ASSERT_EQ(capture.Requests().size(), 1u);
+    EXPECT_EQ(capture.Requests()[0].text, "basic_string::substr: __pos (which is 5) > this->size() (which is 2)");
+}
+
 TEST(GeneralErrorHandler, BoxesOpenedAfterTerminateCloseAtOnce) {
     ui::Application application;
     application.Terminate();
