@@ -9,17 +9,10 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/pre
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed:\n${err}")
 endif()
-set(mkinstall ${WORK}/prefix/bin/mkinstall)
+set(MKINSTALL ${WORK}/prefix/bin/mkinstall)
 set(app ${SOURCE}/other_app)
 
-function(run expected_rc)
-  execute_process(COMMAND ${mkinstall} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL expected_rc)
-    message(FATAL_ERROR "mkinstall ${ARGN}: exit ${rc}, expected ${expected_rc}\n${out}${err}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run_mkinstall.cmake)
 
 run(0 --version)
 if(out MATCHES "stub: none; ([^\n]*)")
@@ -55,7 +48,7 @@ if(differ)
 endif()
 
 # On a terminal, a progress line names each file as it is compressed.
-execute_process(COMMAND script -qec "'${mkinstall}' '${app}/SETUP.LST' '${app}/files' -o '${WORK}/tty.exe'" /dev/null
+execute_process(COMMAND script -qec "'${MKINSTALL}' '${app}/SETUP.LST' '${app}/files' -o '${WORK}/tty.exe'" /dev/null
                 RESULT_VARIABLE rc OUTPUT_VARIABLE terminal)
 if(NOT rc EQUAL 0 OR NOT terminal MATCHES "\rmkinstall: compressing légende.txt 100%")
   message(FATAL_ERROR "no progress line on a terminal (exit ${rc}):\n${terminal}")

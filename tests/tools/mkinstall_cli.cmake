@@ -3,13 +3,7 @@
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
-function(run expected_rc)
-  execute_process(COMMAND ${MKINSTALL} ${ARGN} RESULT_VARIABLE rc ERROR_VARIABLE err OUTPUT_VARIABLE out)
-  if(NOT rc EQUAL expected_rc)
-    message(FATAL_ERROR "mkinstall ${ARGN}: exit ${rc}, expected ${expected_rc}\n${err}")
-  endif()
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run_mkinstall.cmake)
 
 function(expect_in text needle)
   string(FIND "${text}" "${needle}" at)
