@@ -10,8 +10,8 @@
 namespace core {
 
 // Holds its text in a std::string rather than deriving from
-// std::runtime_error, whose copy-on-write string brings a second string
-// implementation of some 40 KB into every program.
+// std::runtime_error, whose copy-on-write string would bring a second string
+// implementation into every program (see ui/library_errors.cpp).
 class Error : public std::exception {
 public:
     explicit Error(std::string message) : message_(std::move(message)) {}

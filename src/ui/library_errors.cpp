@@ -1,8 +1,8 @@
 // How the standard library raises its own errors: a string position out of
 // range, a size beyond what a container can hold.  libstdc++'s versions
 // build std::logic_error and its kin, which keep their text in a
-// copy-on-write string: a second string implementation, some 40 KB of every
-// program.  These raise such errors as core::Error, which the programs'
+// copy-on-write string: with it come a second string implementation and what
+// it needs, some 80 KB of every program.  These raise such errors as core::Error, which the programs'
 // error handlers show like any other; the errors of memory and of types stay
 // the standard ones.  Linked into each executable as an object, so that they
 // replace the whole of the library's member that defines them.
