@@ -363,14 +363,7 @@ TEST(UninstallPlan, WhatIsLeftIsWrittenAsTheInstallerWritesALog) {
                                     "[Fichier_4]\r\nNom=%desktop%\\Korvalix.lnk\r\n");
     ASSERT_EQ(plan.files.size(), 4u);
     EXPECT_EQ(LogOfWhatIsLeft(plan, {plan.files[0], plan.files[1]}),
-              kSetupLogInformation +
-              "[Setup]\r\n"
-              "Nom=Korvalix32\r\n"
-              "DossierInstall=C:\\Program Files\\Korvalix\\\r\n"
-              "Desinstall=Korvalix\r\n"
-              "Run=Korvalix32\r\n"
-              "Fichiers=2\r\n"
-              "DossierDemarrage=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\r\n"
+              kSetupLogInformation + ExampleSetupSection(2) +
               "[Fichier_1]\r\nNom=C:\\bootmgr\r\n"
               "[Fichier_2]\r\nNom=%desktop%\\Korvalix.lnk\r\n");
     // What the log lacked stays out.

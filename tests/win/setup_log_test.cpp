@@ -30,14 +30,7 @@ const std::string& kHeader = kSetupLogInformation;
 // A log after an installation of the current manifest with both shortcut
 // options chosen.
 const std::string kExampleLog =
-    kSetupLogInformation +
-    "[Setup]\r\n"
-    "Nom=Korvalix32\r\n"
-    "DossierInstall=C:\\Program Files\\Korvalix\\\r\n"
-    "Desinstall=Korvalix\r\n"
-    "Run=Korvalix32\r\n"
-    "Fichiers=7\r\n"
-    "DossierDemarrage=C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\r\n"
+    kSetupLogInformation + ExampleSetupSection(7) +
     "[Fichier_1]\r\n"
     "Nom=C:\\windows\\uninst_Korvalix.exe\r\n"
     "[Fichier_2]\r\n"
