@@ -1,18 +1,44 @@
 # Shared by the scripts.
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Whether the 32-bit build can run here.  Some kernels have 32-bit emulation
-# switched off: no i386 Linux program starts there, 32-bit Wine included,
-# and only the 64-bit build can be run.  When it cannot, WIN32_UNAVAILABLE
+# Where scripts/install-deps records why it could not install 32-bit Wine.
+wine32_failure_file="${WINE32_FAILURE_FILE:-$top/build/wine32-unavailable}"
+
+# Whether the kernel runs 32-bit Linux programs, asked before any i386
+# package is installed: a 93-byte static i386 program that only exits.
+# Some kernels have 32-bit emulation switched off; KERNEL_32BIT_ERROR then
+# holds what the kernel said.
+kernel_runs_32bit() {
+  local probe
+  probe=$(mktemp)
+  printf '%b' \
+    '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00' \
+    '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00' \
+    '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00' \
+    '\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08' \
+    '\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00' \
+    '\x00\x10\x00\x00\x31\xdb\xb8\x01\x00\x00\x00\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  KERNEL_32BIT_ERROR=""
+  if KERNEL_32BIT_ERROR=$("$probe" 2>&1); then
+    rm -f "$probe"
+    return 0
+  fi
+  KERNEL_32BIT_ERROR=${KERNEL_32BIT_ERROR##*: }
+  rm -f "$probe"
+  return 1
+}
+
+# Whether the 32-bit build can run here.  When it cannot, WIN32_UNAVAILABLE
 # says why.
 probe_win32() {
   WIN32_UNAVAILABLE=""
   /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
-  local error
-  if [[ ! -e /usr/lib/wine/wine ]]; then
+  if ! kernel_runs_32bit; then
+    WIN32_UNAVAILABLE="this machine cannot run 32-bit Linux programs: its kernel has 32-bit emulation switched off (${KERNEL_32BIT_ERROR:-it refused a 32-bit program})"
+  elif [[ ! -e /usr/lib/wine/wine ]]; then
     WIN32_UNAVAILABLE="32-bit Wine (wine32:i386) is not installed"
-  elif ! error=$(/lib/ld-linux.so.2 --version 2>&1 >/dev/null); then
-    WIN32_UNAVAILABLE="this machine cannot run 32-bit Linux programs: its kernel has 32-bit emulation switched off (/lib/ld-linux.so.2: ${error##*: })"
+    [[ -s "$wine32_failure_file" ]] && WIN32_UNAVAILABLE+=": $(cat "$wine32_failure_file")"
   else
     WIN32_UNAVAILABLE="32-bit Wine does not start: $(/usr/lib/wine/wine --version 2>&1 | head -n 1)"
   fi
