@@ -88,6 +88,20 @@ stop_xvfb() {
   [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null || true
 }
 
+# ctest_skips LOG: the tests that CTest's output LOG reports as skipped, each
+# followed by (UNEXPECTED) when tests/expected-skips does not allow it.  CTest
+# indents that list with a tab.
+ctest_skips() {
+  local test
+  for test in $(grep -oE '^[[:space:]]*[0-9]+ - [^ ]+ \(Skipped\)' "$1" | awk '{print $3}'); do
+    if awk -v t="$test" '$1 == t { found = 1 } END { exit !found }' "$top/tests/expected-skips"; then
+      echo "$test"
+    else
+      echo "$test(UNEXPECTED)"
+    fi
+  done
+}
+
 configure_and_build() {
   local preset=$1
   cmake --preset "$preset" >/dev/null
