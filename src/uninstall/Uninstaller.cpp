@@ -8,10 +8,12 @@
 #include "Relaunch.h"
 #include "Removal.h"
 #include "SystemFolders.h"
+#include "core/upgrade.h"
 #include "ui/message_dialog.h"
 #include "win/file_io.h"
 #include "win/files.h"
 #include "win/handle.h"
+#include "win/named_lock.h"
 
 namespace {
 
@@ -236,6 +238,16 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
     if (!plan) {
         if (options.interactive) ShowProblem(problem);
         return HandOver(options, kUninstallNoLog);
+    }
+    // The installer's lock, named after the same uninstall name: never both
+    // at work on one installation.
+    const std::string appName = plan->appName.empty() ? std::string("l'application") : plan->appName;
+    const auto lock =
+        win::NamedLock::TryAcquire(core::InstallationLockName(plan->setup.uninstallName.value_or(plan->appName)));
+    if (!lock) {
+        if (options.interactive)
+            ui::ShowDialog(ui::DialogKind::Warning, core::InProgressText(appName), ui::DialogButtons::Ok);
+        return HandOver(options, kUninstallInProgress);
     }
     if (options.interactive &&
         ui::ShowDialog(ui::DialogKind::Confirmation, core::ConfirmationText(plan->appName, plan->installFolder.path),
