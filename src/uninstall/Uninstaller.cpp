@@ -82,6 +82,17 @@ public:
         if (core::StaysBehind(result.outcome)) folderLeft_ = true;
     }
 
+    // The folders above the installation that it made go when nothing else
+    // is in them; one that holds anything else is not the installation's.
+    void CreatedFolders(const std::vector<core::PlannedItem>& folders) {
+        for (const core::PlannedItem& folder : folders) {
+            if (folder.refusal != core::Refusal::None) return;
+            const RemovalResult result = RemoveEmptyFolder(folder.path, scheduled_);
+            if (result.outcome != core::Outcome::Removed) return;
+            Record(folder.path, result);
+        }
+    }
+
     void Log(const core::PlannedItem& log) {
         Status("Suppression du journal de désinstallation");
         if (log.refusal != core::Refusal::None) return void(Refuse(log.logged, log.refusal));
@@ -205,6 +216,7 @@ core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::stri
     removals.Log(plan.logFile);
     removals.Step();
     removals.Folder(installFolder);
+    removals.CreatedFolders(plan.createdFolders);
     removals.Step();
     removals.UninstallEntry(plan.uninstallKey, logPath);
     removals.Step();

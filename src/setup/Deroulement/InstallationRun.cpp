@@ -14,6 +14,7 @@
 #include "core/file_names.h"
 #include "core/setup_manifest.h"
 #include "core/ini.h"
+#include "core/uninstall_plan.h"
 #include "core/text.h"
 #include "core/upgrade.h"
 #include "core/version.h"
@@ -165,11 +166,14 @@ public:
         }
     }
 
-    void RecordSetupValues() {
+    void RecordSetupValues(const std::string& createdAbove) {
         log_.SetName(Installer.AppName);
         log_.SetInstallFolder(Installer.InstallDir);
         log_.SetUninstallName(Installer.UninstallName);
         log_.SetRunName(Installer.RunName);
+        // Recorded only when made, so that an update keeps what the first
+        // installation recorded.
+        if (!createdAbove.empty() && win::FolderExists(createdAbove)) log_.SetCreatedFolder(createdAbove);
     }
 
     bool Failed() const { return failed_; }
@@ -309,6 +313,20 @@ private:
 
 }  // namespace
 
+// The outermost folder above `folder` that does not exist yet, which making
+// `folder` will make too; empty when its parent exists.
+std::string OutermostMissingFolderAbove(const std::string& folder) {
+    std::string missing;
+    for (std::string parent = core::FolderKey(folder);;) {
+        const size_t split = parent.find_last_of('\\');
+        if (split == std::string::npos || split < 3) break;
+        parent.resize(split);
+        if (win::FolderExists(parent)) break;
+        missing = parent;
+    }
+    return missing;
+}
+
 ProgressPlan PlanProgress(int32_t fileCount) {
     const int64_t units = (static_cast<int64_t>(fileCount) + 1) * 3;
     if (units > 0 && 100 / units >= 1) return {100, static_cast<int32_t>(100 / units)};
@@ -354,11 +372,12 @@ void RunInstallation(RunProgress& shownPage) {
     const ProgressPlan plan = PlanProgress(Installer.FileCount);
     page.SetBar(plan.maximum, plan.step);
 
+    const std::string createdAbove = OutermostMissingFolderAbove(Installer.InstallDir);
     win::ForceDirectories(Installer.InstallDir);  // a failure shows when the log cannot be written
     SignalRunningCopiesToQuit(page);
 
     Run run(page);
-    run.RecordSetupValues();
+    run.RecordSetupValues(createdAbove);
     run.InstallFiles();
     run.CreateStartMenuGroupIfWanted();
     run.CreateShortcuts();
