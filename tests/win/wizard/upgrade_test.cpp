@@ -32,7 +32,7 @@ std::string Version1Exe() {
     return path;
 }
 
-DWORD Run(const std::string& program, const std::string& arguments) {
+DWORD RunToEnd(const std::string& program, const std::string& arguments) {
     ChildProcess process("\"" + program + "\" " + arguments);
     return process.WaitForExit(120s);
 }
@@ -64,14 +64,14 @@ protected:
 
 TEST_F(Upgrade, VersionTwoOverVersionOneThenTheRemovalLeavesTheDriveAsItWas) {
     const std::set<std::string> before = wizard::DriveContents();
-    ASSERT_EQ(Run(Version1Exe(), "/S /DESKTOP /DIR=\"" + kFolder + "\""), 0u);
+    ASSERT_EQ(RunToEnd(Version1Exe(), "/S /DESKTOP /DIR=\"" + kFolder + "\""), 0u);
     const std::string name = wizard::UninstallValue("DisplayName");
     const std::string command = wizard::UninstallValue("UninstallString");
     ASSERT_EQ(wizard::UninstallValue("DisplayVersion"), "1.0");
     ASSERT_TRUE(win::FileExists(wizard::kProgramsGroup + "\\Korvalix 1.lnk"));
 
     // No /DIR: the update goes where version 1 is.
-    ASSERT_EQ(Run(wizard::InstallExe(), "/S /DESKTOP"), 0u);
+    ASSERT_EQ(RunToEnd(wizard::InstallExe(), "/S /DESKTOP"), 0u);
     EXPECT_FALSE(win::FolderExists(wizard::kDestinationFolder)) << "not beside it";
     EXPECT_TRUE(win::FileExists(kFolder + "erreurs.log")) << "version 2's new file";
     EXPECT_TRUE(win::FileExists(wizard::kProgramsGroup + "\\Korvalix.lnk")) << "version 2's shortcut";
@@ -88,17 +88,17 @@ TEST_F(Upgrade, VersionTwoOverVersionOneThenTheRemovalLeavesTheDriveAsItWas) {
 
     // Both versions' files and shortcuts go, and the folder the first
     // installation made above its own.
-    ASSERT_EQ(Run(wizard::WindowsFolder() + "uninst_Korvalix.exe", "/S \"" + kFolder + "setup.log\""), 0u);
+    ASSERT_EQ(RunToEnd(wizard::WindowsFolder() + "uninst_Korvalix.exe", "/S \"" + kFolder + "setup.log\""), 0u);
     EXPECT_TRUE(robot::WaitUntil([] { return !win::FileExists(wizard::WindowsFolder() + "uninst_Korvalix.exe"); }, 20s));
     wizard::ExpectSameDrive(before);
 }
 
 TEST_F(Upgrade, AnOlderVersionIsInstalledOnlyWhenAskedFor) {
-    ASSERT_EQ(Run(wizard::InstallExe(), "/S"), 0u);
+    ASSERT_EQ(RunToEnd(wizard::InstallExe(), "/S"), 0u);
     const std::string help = testing_support::ReadWholeFile(wizard::kDestinationFolder + "korvalix32.hlp");
 
     // Silent: nothing changes, and the code says why.
-    EXPECT_EQ(Run(Version1Exe(), "/S"), 5u);
+    EXPECT_EQ(RunToEnd(Version1Exe(), "/S"), 5u);
     EXPECT_EQ(wizard::UninstallValue("DisplayVersion"), "2.1");
     EXPECT_FALSE(win::FileExists(wizard::kDestinationFolder + "ancien.log"));
 
@@ -118,14 +118,14 @@ TEST_F(Upgrade, AnOlderVersionIsInstalledOnlyWhenAskedFor) {
     EXPECT_FALSE(win::FileExists(wizard::kDestinationFolder + "ancien.log"));
 
     // The administrator's switch installs it.
-    EXPECT_EQ(Run(Version1Exe(), "/S /ALLOWDOWNGRADE"), 0u);
+    EXPECT_EQ(RunToEnd(Version1Exe(), "/S /ALLOWDOWNGRADE"), 0u);
     EXPECT_EQ(wizard::UninstallValue("DisplayVersion"), "1.0");
     EXPECT_TRUE(win::FileExists(wizard::kDestinationFolder + "ancien.log"));
     EXPECT_EQ(testing_support::ReadWholeFile(wizard::kDestinationFolder + "korvalix32.hlp"), help);
 }
 
 TEST_F(Upgrade, TheWizardProposesTheEarlierFolderAndSaysItUpdates) {
-    ASSERT_EQ(Run(Version1Exe(), "/S /DIR=\"" + kFolder + "\""), 0u);
+    ASSERT_EQ(RunToEnd(Version1Exe(), "/S /DIR=\"" + kFolder + "\""), 0u);
 
     wizard::Installer installer;
     ASSERT_TRUE(installer.Started());
@@ -141,16 +141,16 @@ TEST_F(Upgrade, TheWizardProposesTheEarlierFolderAndSaysItUpdates) {
 }
 
 TEST_F(Upgrade, OneInstallationAtATime) {
-    ASSERT_EQ(Run(wizard::InstallExe(), "/S"), 0u);
+    ASSERT_EQ(RunToEnd(wizard::InstallExe(), "/S"), 0u);
     const std::string uninstaller = wizard::WindowsFolder() + "uninst_Korvalix.exe";
     const std::string log = "\"" + wizard::kDestinationFolder + "setup.log\"";
     {
         // Another run holds the application's lock.
         const auto held = win::NamedLock::TryAcquire(core::InstallationLockName("Korvalix"));
         ASSERT_TRUE(held);
-        EXPECT_EQ(Run(wizard::InstallExe(), "/S /DIR=C:\\Ailleurs"), 6u);
+        EXPECT_EQ(RunToEnd(wizard::InstallExe(), "/S /DIR=C:\\Ailleurs"), 6u);
         EXPECT_FALSE(win::FolderExists("C:\\Ailleurs"));
-        EXPECT_EQ(Run(uninstaller, "/S " + log), 6u);
+        EXPECT_EQ(RunToEnd(uninstaller, "/S " + log), 6u);
         EXPECT_TRUE(win::FileExists(wizard::kDestinationFolder + "korvalix.exe"));
 
         // A person is told, once, and the program ends.
@@ -162,7 +162,7 @@ TEST_F(Upgrade, OneInstallationAtATime) {
         EXPECT_EQ(setup.WaitForExit(20s), 0u);
     }
     // Once the lock is free, the same command works.
-    EXPECT_EQ(Run(uninstaller, "/S " + log), 0u);
+    EXPECT_EQ(RunToEnd(uninstaller, "/S " + log), 0u);
     EXPECT_FALSE(win::FileExists(wizard::kDestinationFolder + "korvalix.exe"));
 }
 
