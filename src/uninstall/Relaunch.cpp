@@ -12,7 +12,7 @@
 namespace {
 
 // How long the copy waits for the first instance, which ends right after
-// starting it.
+// it has the result.
 constexpr DWORD kFirstInstanceWait = 15000;
 
 // A new file in the temporary folder holding a copy of this program.
@@ -27,7 +27,7 @@ std::string CopyToTemporaryFolder(const std::string& self) {
     return {};
 }
 
-// Starts the copy; `resultPipe`, when given, becomes its standard output.
+// Starts the copy; `resultPipe` becomes its standard output.
 bool StartCopy(const core::UninstallCommand& command, HANDLE resultPipe);
 
 }  // namespace
@@ -37,8 +37,6 @@ std::string OwnExecutablePath() {
     const DWORD length = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
     return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
 }
-
-bool RelaunchFromTemporaryCopy(const core::UninstallCommand& command) { return StartCopy(command, nullptr); }
 
 std::optional<int> RelaunchAndWaitForResult(const core::UninstallCommand& command) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
@@ -100,10 +98,8 @@ bool StartCopy(const core::UninstallCommand& command, HANDLE resultPipe) {
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (resultPipe) {
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = resultPipe;
-    }
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = resultPipe;
     PROCESS_INFORMATION info{};
     if (!::CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
                           &startup, &info)) {

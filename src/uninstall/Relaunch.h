@@ -1,14 +1,14 @@
 #pragma once
 // An uninstaller cannot remove its own file while it runs from it.  So the
-// uninstaller that the user starts copies itself to the temporary folder,
-// starts the copy with the same request and ends at once; the copy waits for
-// it to end, does the work (the log names the first file, which goes with the
-// rest), and has its own file removed when the computer restarts.
+// uninstaller that the user starts copies itself to the temporary folder and
+// starts the copy with the same request; the copy does the work and has its
+// own file removed when the computer restarts.
 //
-// Run quietly ("/S"), by a deployment tool that waits for it, the first
-// instance waits instead for the copy's result, which comes through a pipe
-// that is the copy's standard output, and ends with it.  The copy then
-// removes the first instance's file last, once that instance has ended.
+// A script or a deployment tool that started the first instance may wait for
+// it, so the first instance waits for the copy's result, which comes through
+// a pipe that is the copy's standard output, and ends with it.  The copy then
+// removes the first instance's file last, once that instance has ended, when
+// nothing of the installation stays.
 
 #include <cstdint>
 #include <optional>
@@ -16,10 +16,7 @@
 
 #include "core/uninstall_command.h"
 
-// True when the copy runs; the caller then simply ends.
-bool RelaunchFromTemporaryCopy(const core::UninstallCommand& command);
-
-// The same for a quiet run: the copy's result once it has done the work, or
+// Starts the copy, and gives its result once it has done the work, or
 // nothing when no copy could be started.  A copy that ends without a result
 // gives kUninstallIncomplete.
 std::optional<int> RelaunchAndWaitForResult(const core::UninstallCommand& command);

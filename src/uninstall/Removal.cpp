@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "SystemFolders.h"
+#include "core/command_line.h"
 #include "core/text.h"
 #include "core/uninstall_plan.h"
 #include "win/files.h"
@@ -27,6 +28,48 @@ std::string ErrorReason(DWORD error) {
         default:
             return "erreur " + std::to_string(error);
     }
+}
+
+const char* const kInUse = "fichier en cours d'utilisation";
+const char* const kPathMoved = "le chemin ne mène plus au même endroit";
+
+// Another program holds the file: it goes once that program has let it go.
+bool IsInUse(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+// The path itself, never a link's target, shared with everyone.
+win::FileHandle OpenItself(const std::string& path, DWORD access) {
+    return win::FileHandle(::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// True when the open file is the one the path named when it was judged.
+bool LeadsTo(const win::FileHandle& file, const std::string& path) {
+    return win::SamePathText(core::FolderKey(win::FinalPathOf(file.get())), core::FolderKey(path));
+}
+
+// A running program's file cannot be deleted (the system says "access
+// denied"), nor opened for writing by anyone (it says "in use").
+bool IsRunningProgram(const win::FileHandle& file) {
+    const win::FileHandle writer(
+        ::ReOpenFile(file.get(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
+    return !writer && IsInUse(::GetLastError());
+}
+
+// A file that another program holds goes at the restart, by its path: that
+// path is opened again with no rights that the holder's sharing could
+// refuse, and scheduled only when it still leads to a file, itself.
+RemovalResult ScheduleInUse(const std::string& path, DWORD error) {
+    const win::FileHandle file = OpenItself(path, FILE_READ_ATTRIBUTES);
+    if (!file) return {core::Outcome::Failed, ErrorReason(error)};
+    if (!LeadsTo(file, path)) return {core::Outcome::Refused, kPathMoved};
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
+        return {core::Outcome::Failed, ErrorReason(error)};
+    if (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return {core::Outcome::Refused, core::RefusalText(core::Refusal::NamesFolder)};
+    if (ScheduleRemovalAtRestart(path)) return {core::Outcome::Scheduled, kInUse};
+    return {core::Outcome::Failed, ErrorReason(error)};
 }
 
 // The names directly inside a folder.
@@ -60,17 +103,14 @@ RemovalResult RemoveFile(const std::string& path) {
     // Opened, checked and deleted through one handle, the file itself and
     // never a link's target: what is deleted is what was judged, even if a
     // folder on the way was swapped for a link since.
-    win::FileHandle file(::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    win::FileHandle file = OpenItself(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
     if (!file) {
         const DWORD error = ::GetLastError();
         if (IsNotFound(error)) return {core::Outcome::Missing, {}};
-        if (ScheduleRemovalAtRestart(path)) return {core::Outcome::Scheduled, "fichier en cours d'utilisation"};
+        if (IsInUse(error)) return ScheduleInUse(path, error);
         return {core::Outcome::Failed, ErrorReason(error)};
     }
-    if (!win::SamePathText(core::FolderKey(win::FinalPathOf(file.get())), core::FolderKey(path)))
-        return {core::Outcome::Refused, "le chemin ne mène plus au même endroit"};
+    if (!LeadsTo(file, path)) return {core::Outcome::Refused, kPathMoved};
     FILE_BASIC_INFO basic{};
     if (!::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
         return {core::Outcome::Failed, ErrorReason(::GetLastError())};
@@ -88,10 +128,12 @@ RemovalResult RemoveFile(const std::string& path) {
     if (::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition))
         return {core::Outcome::Removed, {}};  // gone when the handle closes
     const DWORD error = ::GetLastError();
+    const bool inUse = IsInUse(error) || (error == ERROR_ACCESS_DENIED && IsRunningProgram(file));
     if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)
         ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic);
     file.reset();
-    if (ScheduleRemovalAtRestart(path)) return {core::Outcome::Scheduled, "fichier en cours d'utilisation"};
+    // Judged through the handle just closed.
+    if (inUse && ScheduleRemovalAtRestart(path)) return {core::Outcome::Scheduled, kInUse};
     return {core::Outcome::Failed, ErrorReason(error)};
 }
 
@@ -100,7 +142,7 @@ RemovalResult RemoveEmptyFolder(const std::string& path, const std::set<std::str
     if (attributes == INVALID_FILE_ATTRIBUTES) return {core::Outcome::Missing, {}};
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {core::Outcome::Failed, "ce n'est pas un dossier"};
     if (!win::SamePathText(core::FolderKey(win::FinalPath(path, true)), core::FolderKey(path)))
-        return {core::Outcome::Refused, "le chemin ne mène plus au même endroit"};
+        return {core::Outcome::Refused, kPathMoved};
     if (::RemoveDirectoryA(path.c_str())) return {core::Outcome::Removed, {}};
     const DWORD error = ::GetLastError();
 
@@ -113,6 +155,21 @@ RemovalResult RemoveEmptyFolder(const std::string& path, const std::set<std::str
     if (ScheduleRemovalAtRestart(core::FolderKey(path)))
         return {core::Outcome::Scheduled, "les fichiers qu'il contient encore sont en cours d'utilisation"};
     return {core::Outcome::NotEmpty, {}};
+}
+
+std::string UninstallEntryProgram(const std::string& name, const std::string& logPath) {
+    const win::RegistryKey key = win::OpenRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey + name, KEY_QUERY_VALUE);
+    if (!key) return {};
+    std::optional<std::string> command;
+    try {
+        command = win::ReadRegistryString(key, "UninstallString");
+    } catch (const core::Error&) {
+        return {};
+    }
+    if (!command || !core::UninstallStringNamesLog(*command, logPath, SystemPathRules())) return {};
+    const std::string program = core::NormalisePath(core::SplitCommandLine(*command).front());
+    const std::string final = win::FinalPath(program, false);
+    return PathKey(final.empty() ? program : final);
 }
 
 RemovalResult RemoveUninstallEntry(const std::string& name, const std::string& logPath) {

@@ -30,6 +30,11 @@ RemovalResult RemoveFile(const std::string& path);
 // scheduled too.
 RemovalResult RemoveEmptyFolder(const std::string& path, const std::set<std::string>& scheduledFiles);
 
+// The program that starts HKEY_LOCAL_MACHINE\...\Uninstall\<name>, as a
+// PathKey of its final form, when that entry's UninstallString starts this
+// log; empty otherwise.
+std::string UninstallEntryProgram(const std::string& name, const std::string& logPath);
+
 // Removes HKEY_LOCAL_MACHINE\...\Uninstall\<name>, unless its
 // UninstallString starts another log than this one.
 RemovalResult RemoveUninstallEntry(const std::string& name, const std::string& logPath);

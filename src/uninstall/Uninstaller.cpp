@@ -45,8 +45,9 @@ std::string EntryDescription(const std::string& name) {
 // The removals, in order, each recorded in the report.
 class Removals {
 public:
-    Removals(const core::UninstallPlan& plan, ProgressWindow* progress, const std::string& deferredFile)
-        : report_{plan.appName, {}}, progress_(progress), deferred_(deferredFile) {}
+    Removals(const core::UninstallPlan& plan, ProgressWindow* progress, const std::string& deferredFile,
+             const std::string& entryProgram)
+        : report_{plan.appName, {}}, progress_(progress), deferred_(deferredFile), entryProgram_(entryProgram) {}
 
     void Status(const std::string& text) {
         if (progress_) progress_->SetStatus(text);
@@ -66,7 +67,7 @@ public:
     }
 
     void File(const core::PlannedItem& item) {
-        if (IsDeferred(item)) return;
+        if (IsDeferred(item) || IsEntryProgram(item)) return void(heldBack_.push_back(item));
         Status("Suppression de " + item.path);
         const RemovalResult result =
             item.refusal != core::Refusal::None ? Refuse(item.logged, item.refusal) : Record(item.path, RemoveFile(item.path));
@@ -99,29 +100,45 @@ public:
         Record(log.path, RemoveFile(log.path));
     }
 
-    void UninstallEntry(const core::PlannedItem& key, const std::string& logPath) {
-        if (key.logged.empty()) return;
+    // False when the entry stays.
+    bool UninstallEntry(const core::PlannedItem& key, const std::string& logPath) {
+        if (key.logged.empty()) return true;
         Status("Suppression de l'entrée de désinstallation");
-        if (key.refusal != core::Refusal::None) return void(Refuse(EntryDescription(key.logged), key.refusal));
+        if (key.refusal != core::Refusal::None) {
+            Refuse(EntryDescription(key.logged), key.refusal);
+            return false;
+        }
         const RemovalResult result = RemoveUninstallEntry(key.path, logPath);
         report_.Add(EntryDescription(key.path), result.outcome, result.reason);
+        return !core::StaysBehind(result.outcome);
+    }
+
+    // The program that the entry starts goes once the entry is gone; the
+    // waiting instance's own file goes later still.
+    void EntryProgram() {
+        for (const core::PlannedItem& item : heldBack_)
+            if (!IsDeferred(item)) {
+                Status("Suppression de " + item.path);
+                Record(item.path, RemoveFile(item.path));
+            }
     }
 
     // True when something the log names stays for another reason than a
     // removal at the next restart: another try must remain possible.
     bool SomethingStays() const { return !left_.empty() || folderLeft_; }
 
-    // Keeps the uninstall entry, and the log, reduced to what stays.  A log
-    // outside its installation folder is not the installer's: it is left as
-    // it is.
+    // Keeps the uninstall entry, and the log, reduced to what stays and to
+    // the uninstaller that the entry starts, so that the entry still works.
+    // A log outside its installation folder is not the installer's: it is
+    // left as it is.
     void KeepForAnotherTry(const core::UninstallPlan& plan) {
         Status("Mise à jour du journal de désinstallation");
         if (plan.logFile.refusal == core::Refusal::None) {
-            const std::string text = core::LogOfWhatIsLeft(plan, left_);
+            std::vector<core::PlannedItem> kept = left_;
+            kept.insert(kept.end(), heldBack_.begin(), heldBack_.end());
             const std::string folder = plan.logFile.path.substr(0, plan.logFile.path.find_last_of('\\') + 1);
             const std::string written = win::CreateTempFileIn(folder);
-            if (written.empty() ||
-                !win::WriteWholeFile(written, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())) ||
+            if (written.empty() || !WriteToDisk(written, core::LogOfWhatIsLeft(plan, kept)) ||
                 !win::ReplaceWith(written, plan.logFile.path))
                 win::DeleteFileIfPresent(written);
         }
@@ -137,10 +154,26 @@ public:
     }
 
 private:
+    bool IsEntryProgram(const core::PlannedItem& item) const {
+        return !entryProgram_.empty() && item.refusal == core::Refusal::None && PathKey(item.path) == entryProgram_;
+    }
+
+    // The whole text on the disk, not only in its cache, before it replaces
+    // the log: a crash then leaves the old log or the new one, never an
+    // empty one.
+    static bool WriteToDisk(const std::string& path, const std::string& text) {
+        const win::FileHandle file = win::CreateForWriting(path);
+        win::FileSink sink(file);
+        return file && sink.Write(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())) &&
+               sink.Flush();
+    }
+
     core::UninstallReport report_;
     ProgressWindow* progress_;
     std::set<std::string> scheduled_;  // PathKey of each path that goes at the restart
     std::string deferred_;             // PathKey of the file removed after the result was handed over
+    std::string entryProgram_;         // PathKey of the program the uninstall entry starts
+    std::vector<core::PlannedItem> heldBack_;  // the two above, as the log names them
     std::vector<core::PlannedItem> left_;
     bool folderLeft_ = false;
 };
@@ -190,7 +223,11 @@ std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath,
 
 core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::string& logPath,
                                 const UninstallOptions& options, ProgressWindow* progress) {
-    Removals removals(plan, progress, DeferredKey(options));
+    // The entry's program stays with the entry until nothing else does.
+    const std::string entryProgram = plan.uninstallKey.refusal == core::Refusal::None && !plan.uninstallKey.path.empty()
+                                         ? UninstallEntryProgram(plan.uninstallKey.path, logPath)
+                                         : std::string();
+    Removals removals(plan, progress, DeferredKey(options), entryProgram);
 
     const core::PlannedItem& installFolder = plan.installFolder;
     if (!installFolder.path.empty() && installFolder.refusal == core::Refusal::None) {
@@ -215,10 +252,10 @@ core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::stri
     }
     removals.Log(plan.logFile);
     removals.Step();
+    if (removals.UninstallEntry(plan.uninstallKey, logPath)) removals.EntryProgram();
+    removals.Step();
     removals.Folder(installFolder);
     removals.CreatedFolders(plan.createdFolders);
-    removals.Step();
-    removals.UninstallEntry(plan.uninstallKey, logPath);
     removals.Step();
     return std::move(removals).Report();
 }
@@ -264,7 +301,7 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
     if (options.interactive &&
         ui::ShowDialog(ui::DialogKind::Confirmation, core::ConfirmationText(plan->appName, plan->installFolder.path),
                        ui::DialogButtons::YesNo) != ui::DialogResult::Yes)
-        return kUninstallCancelled;
+        return HandOver(options, kUninstallCancelled);
 
     core::UninstallReport report;
     {
@@ -279,6 +316,8 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
         ui::ShowDialog(report.SomethingLeft() ? ui::DialogKind::Warning : ui::DialogKind::Information,
                        core::ReportText(report), ui::DialogButtons::Ok);
     const int result = HandOver(options, report.SomethingLeft() ? kUninstallIncomplete : kUninstallDone);
-    if (options.handOverResult) RemoveDeferredFile(*plan, command, options);
+    // Kept for another try, the waiting instance's file may be the program
+    // that the entry starts.
+    if (options.handOverResult && !report.keptForAnotherTry) RemoveDeferredFile(*plan, command, options);
     return result;
 }

@@ -33,7 +33,7 @@ int Main(const std::string& arguments) {
 
     UninstallOptions options;
     if (command->Relaunched()) {
-        if (command->silent && FirstInstanceAwaitsResult()) {
+        if (FirstInstanceAwaitsResult()) {
             options.handOverResult = SendResultToFirstInstance;
             options.firstInstanceFile = FirstInstanceProgram(command->firstInstance);
         }
@@ -46,13 +46,9 @@ int Main(const std::string& arguments) {
     // A log that cannot be used is reported here, before any copy is made.
     std::string problem;
     if (LoadUninstallPlan(command->logPath, problem)) {
-        // A deployment tool waits for a quiet run: it ends once the work is
-        // done, with its result.
-        if (command->silent) {
-            if (const std::optional<int> result = RelaunchAndWaitForResult(*command)) return *result;
-        } else if (RelaunchFromTemporaryCopy(*command)) {
-            return kUninstallDone;
-        }
+        // Whoever started it, a deployment tool or a script, may wait for
+        // it: it ends once the work is done, with its result.
+        if (const std::optional<int> result = RelaunchAndWaitForResult(*command)) return *result;
     }
     // Without a copy the work is done from here: this file, in use, is then
     // scheduled for the restart like any other.

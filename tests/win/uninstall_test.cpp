@@ -3,6 +3,7 @@
 // captured, and the program itself run as a child process.
 
 #include "Uninstaller.h"
+#include "Removal.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -71,6 +72,41 @@ bool ContainsIgnoringCase(std::string text, std::string part) {
     for (std::string* s : {&text, &part})
         for (char& c : *s) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
     return text.find(part) != std::string::npos;
+}
+
+// The same file under another name: through the drive that maps the whole
+// Unix file system, named through Wine's "drive_c" folder, which no Windows
+// path could spell otherwise.
+std::string UnixDriveAlias(const std::string& path) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName) return {};
+    const std::wstring wide(path.begin(), path.end());
+    char* unix = unixName(wide.c_str());
+    if (!unix) return {};
+    std::string alias = std::string("Z:") + unix;
+    ::HeapFree(::GetProcessHeap(), 0, unix);
+    const size_t drive = alias.find("/dosdevices/c:/");
+    if (drive == std::string::npos) return {};
+    alias.replace(drive, 15, "/drive_c/");
+    for (char& c : alias)
+        if (c == '/') c = '\\';
+    return alias;
+}
+
+// Starts hold_file on the path and waits until the file is really held:
+// opening it for deletion is refused.
+bool HeldBy(ChildProcess& holder, const std::string& path) {
+    if (holder.Id() == 0) return false;
+    for (int i = 0; i < 600; ++i) {
+        HANDLE probe = ::CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) return true;
+        ::CloseHandle(probe);
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
 }
 
 // One section per entry, numbered from 1.
@@ -254,43 +290,58 @@ TEST_F(UninstallTest, EntriesAlreadyGoneAreSkippedSilently) {
     EXPECT_EQ(LastDialog().text, "Korvalix32 a été désinstallé.\r\r9 éléments ont été supprimés.");
 }
 
+// The application still running from its file, and another file that it
+// holds open: both go at the restart.
 TEST_F(UninstallTest, AFileInUseIsReportedAndScheduledForTheRestart) {
     const auto paths = MakeInstallation();
     WriteLog("7", Entries(ExampleEntries()));
-    const std::string held = paths[1];
+    const std::string running = paths[1], held = paths[2];
+    ASSERT_TRUE(::CopyFileA((testing_support::TestFolder() + "hold_file.exe").c_str(), running.c_str(), FALSE));
 
-    ChildProcess holder("\"" + testing_support::TestFolder() + "hold_file.exe\" \"" + held + "\"");
-    ASSERT_NE(holder.Id(), 0u);
-    // Wait until the file is really held: opening it for deletion is refused.
-    bool isHeld = false;
-    for (int i = 0; i < 200 && !isHeld; ++i) {
-        HANDLE probe = ::CreateFileA(held.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr);
-        if (probe == INVALID_HANDLE_VALUE)
-            isHeld = true;
-        else
-            ::CloseHandle(probe), std::this_thread::sleep_for(50ms);
-    }
-    ASSERT_TRUE(isHeld);
+    ChildProcess holder("\"" + running + "\" \"" + held + "\"");
+    ASSERT_TRUE(HeldBy(holder, held));
 
     EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
-    EXPECT_TRUE(win::FileExists(held));
     for (const std::string& path : paths) {
-        if (path == held) continue;
+        if (path == held || path == running) continue;
         EXPECT_FALSE(Exists(path)) << path;
     }
     EXPECT_FALSE(KeyExists(kUninstallKey));
 
     const std::string pending = PendingRemovals();
-    EXPECT_TRUE(ContainsIgnoringCase(pending, held)) << pending;
+    EXPECT_EQ(LastDialog().kind, ui::DialogKind::Warning);
+    for (const std::string& path : {running, held}) {
+        EXPECT_TRUE(win::FileExists(path)) << path;
+        EXPECT_TRUE(ContainsIgnoringCase(pending, path)) << pending;
+        EXPECT_NE(LastDialog().text.find(path + " : suppression prévue au prochain redémarrage de l'ordinateur "
+                                                "(fichier en cours d'utilisation)"),
+                  std::string::npos)
+            << LastDialog().text;
+    }
     // Nothing else is left in the folder, so it goes at the restart too.
     EXPECT_TRUE(ContainsIgnoringCase(pending, "C:\\Program Files\\Korvalix|")) << pending;
+}
 
-    EXPECT_EQ(LastDialog().kind, ui::DialogKind::Warning);
-    EXPECT_NE(LastDialog().text.find(held + " : suppression prévue au prochain redémarrage de l'ordinateur "
-                                            "(fichier en cours d'utilisation)"),
-              std::string::npos)
-        << LastDialog().text;
+// A held file goes at the restart only by a path that still leads to it,
+// judged through a handle: a path that leads elsewhere by now (here the
+// same file under another name) is refused, and nothing is scheduled by it.
+TEST_F(UninstallTest, AHeldFileIsScheduledOnlyByThePathJudged) {
+    // A name no other case schedules: the pending list outlives each case.
+    const std::string held = std::string(kInstallDir) + "tenu par un autre.dll";
+    MakeFile(held);
+    ChildProcess holder("\"" + testing_support::TestFolder() + "hold_file.exe\" \"" + held + "\"");
+    ASSERT_TRUE(HeldBy(holder, held));
+    const std::string alias = UnixDriveAlias(held);
+    ASSERT_FALSE(alias.empty());
+
+    const RemovalResult elsewhere = RemoveFile(alias);
+    EXPECT_EQ(elsewhere.outcome, core::Outcome::Refused) << elsewhere.reason;
+    EXPECT_EQ(elsewhere.reason, "le chemin ne mène plus au même endroit");
+    EXPECT_FALSE(ContainsIgnoringCase(PendingRemovals(), "drive_c")) << PendingRemovals();
+
+    const RemovalResult judged = RemoveFile(held);
+    EXPECT_EQ(judged.outcome, core::Outcome::Scheduled) << judged.reason;
+    EXPECT_TRUE(ContainsIgnoringCase(PendingRemovals(), held)) << PendingRemovals();
 }
 
 TEST_F(UninstallTest, ABrokenOrHugeCounterDoesNotMatter) {
@@ -327,19 +378,27 @@ TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReportedAndTheLogKeepsThem) {
     WriteLog(std::to_string(entries.size()), Entries(entries));
 
     EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
-    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    // The uninstaller that the entry starts stays with the entry, so that
+    // the entry still works; everything else of the installation goes.
+    EXPECT_TRUE(win::FileExists(kWindowsFile));
+    for (const std::string& path : paths) {
+        if (path == kWindowsFile) continue;
+        EXPECT_FALSE(Exists(path)) << path;
+    }
     for (const char* kept : {"C:\\windows\\win.ini", "C:\\windows\\system32\\korvalix_test.dll",
                              "C:\\Program Files\\Korvalix\\Mes documents\\lettre.txt"})
         EXPECT_TRUE(win::FileExists(kept)) << kept;
     EXPECT_TRUE(win::FolderExists(desktop_));
     ::DeleteFileA("C:\\windows\\system32\\korvalix_test.dll");
 
-    // "C:\Program Files" and "C:\Program Files\" are one path, listed once.
+    // "C:\Program Files" and "C:\Program Files\" are one path, listed once;
+    // the uninstaller keeps its place.
     std::vector<std::string> left = dangerous;
     left.erase(left.begin() + 2);
+    left.insert(left.begin(), kWindowsFile);
     EXPECT_EQ(testing_support::ReadWholeFile(kLogPath),
               kSetupLogInformation + "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" + std::string(kInstallDir) +
-                  "\r\nDesinstall=KorvalixTest\r\nRun=Korvalix32\r\nFichiers=8\r\nDossierDemarrage=" + group_ +
+                  "\r\nDesinstall=KorvalixTest\r\nRun=Korvalix32\r\nFichiers=9\r\nDossierDemarrage=" + group_ +
                   "\r\n" + Entries(left));
     EXPECT_TRUE(KeyExists(kUninstallKey));
     EXPECT_FALSE(Exists(group_)) << "the group is empty again";
@@ -378,17 +437,8 @@ TEST_F(UninstallTest, OnlyWhatAnInstallationCreatesWhereItCreatesItIsRemoved) {
 
     // The same disk under other names: a network share, and the drive that
     // maps the whole Unix file system, through which C:\ is a plain folder.
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    ASSERT_NE(unixName, nullptr);
-    char* windowsUnix = unixName(L"C:\\windows");
-    std::string alias = std::string("Z:") + windowsUnix + "/system32/korvalix_test.dll";
-    ::HeapFree(::GetProcessHeap(), 0, windowsUnix);
-    // Wine names it through its "c:" link, which no Windows path could spell.
-    alias.replace(alias.find("/dosdevices/c:/"), 15, "/drive_c/");
-    for (char& c : alias)
-        if (c == '/') c = '\\';
+    const std::string alias = UnixDriveAlias(system32);
+    ASSERT_FALSE(alias.empty());
     char shortName[MAX_PATH];
     ASSERT_GT(::GetShortPathNameA((desktop_ + "\\rapport.lnkdoc").c_str(), shortName, sizeof shortName), 0u);
     ASSERT_NE(std::string(shortName).find(".LNK"), std::string::npos) << shortName;
@@ -655,11 +705,32 @@ TEST_F(UninstallProgramTest, AsksThenReportsAsAUserSeesIt) {
 
     HWND report = robot::WaitForCaption(robot::kAnyProcess, "Information", 60s);
     ASSERT_NE(report, nullptr);
-    for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
+    // All but the file of the first instance, which waits for the result.
+    for (const std::string& path : paths) {
+        if (path == kWindowsFile) continue;
+        EXPECT_FALSE(Exists(path)) << path;
+    }
     EXPECT_FALSE(Exists(kInstallDir));
     EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_EQ(uninstaller.WaitForExit(1s), static_cast<DWORD>(STILL_ACTIVE)) << "it waits for its copy";
     ASSERT_TRUE(robot::Click(robot::FindControl(report, "OK", "Button")));
     EXPECT_TRUE(robot::WaitUntil([&] { return !::IsWindow(report); }, 20s));
+    EXPECT_EQ(uninstaller.WaitForExit(20s), static_cast<DWORD>(kUninstallDone));
+    EXPECT_TRUE(WaitFor([&] { return !Exists(kWindowsFile); }, 20s));
+}
+
+// Its windows are sharp at any resolution and drawn with the system's
+// theme, as the installer's are.
+TEST_F(UninstallProgramTest, DeclaresDpiAwarenessAndThemedControls) {
+    win::Module module(::LoadLibraryExA(Program().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(module);
+    HRSRC resource = ::FindResourceA(module.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+    ASSERT_NE(resource, nullptr);
+    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(module.get(), resource)));
+    const std::string manifest(bytes, ::SizeofResource(module.get(), resource));
+    EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
 }
 
 TEST_F(UninstallProgramTest, ReadsALogPathRelativeToTheCurrentFolder) {

@@ -117,7 +117,10 @@ void ExpectFilesAndLogHead(int entries) {
 }
 
 void ExpectNothingLeft() {
-    EXPECT_FALSE(win::FileExists(WindowsFolder() + "uninst_Korvalix.exe"));
+    // The uninstaller's own file goes last, once the program started has
+    // ended with the result.
+    EXPECT_TRUE(robot::WaitUntil([] { return !win::FileExists(WindowsFolder() + "uninst_Korvalix.exe"); },
+                                  std::chrono::seconds(20)));
     EXPECT_FALSE(win::FileExists(kDestinationFolder + "setup.log"));
     EXPECT_EQ(::GetFileAttributesA(kDestinationFolder.c_str()), INVALID_FILE_ATTRIBUTES) << "the folder is gone";
     EXPECT_EQ(::GetFileAttributesA(kProgramsGroup.c_str()), INVALID_FILE_ATTRIBUTES) << "the group is gone";

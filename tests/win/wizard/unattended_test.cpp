@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <functional>
@@ -96,6 +97,17 @@ void ExpectNoInstallation() {
     EXPECT_FALSE(win::FileExists(wizard::WorkCopy()));
 }
 
+// True while a copy of the uninstaller, which does the work and then removes
+// the first instance's file, still runs.
+bool UninstallerCopyRuns() {
+    const win::KernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 process{};
+    process.dwSize = sizeof process;
+    for (BOOL more = ::Process32First(snapshot.get(), &process); more; more = ::Process32Next(snapshot.get(), &process))
+        if (Lower(process.szExeFile).rfind("~desinst", 0) == 0) return true;
+    return false;
+}
+
 class Unattended : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ::CoInitialize(nullptr); }
@@ -168,6 +180,61 @@ TEST_F(Unattended, SilentInstallationThenQuietRemovalLeaveTheDriveAsItWas) {
     EXPECT_TRUE(robot::WaitUntil([&] { return !win::FileExists(uninstaller); }, 20s));
 
     wizard::ExpectSameDrive(before);
+}
+
+// What a removal cannot finish stays in the log with the uninstall entry and
+// the uninstaller that the entry starts: the entry's own commands, quiet or
+// not, run again, report the truth in their exit code, and finish the job
+// once the obstacle is gone.  The obstacle: a shortcut that a later version
+// recorded in a group it has since renamed, which the uninstaller refuses.
+TEST_F(Unattended, APartialRemovalIsTriedAgainFromTheEntry) {
+    ChildProcess setup(Command("/S"));
+    std::set<std::string> windows;
+    ASSERT_EQ(WaitWatchingWindows(setup, windows), 0u) << "installed";
+    const std::string log = wizard::kDestinationFolder + "setup.log";
+    const std::string uninstaller = wizard::WindowsFolder() + "uninst_Korvalix.exe";
+    const std::string renamedGroup = wizard::kProgramsGroup + " 2\\Korvalix.lnk";
+    std::string text = ReadWholeFile(log);
+    ASSERT_TRUE(Contains(text, "Fichiers=6\r\n")) << text;
+    text.replace(text.find("Fichiers=6\r\n"), 12, "Fichiers=7\r\n");
+    testing_support::WriteFile(log, text + "[Fichier_7]\r\nNom=" + renamedGroup + "\r\n");
+
+    auto expectKeptForAnotherTry = [&](const char* run) {
+        ASSERT_TRUE(robot::WaitUntil([] { return !UninstallerCopyRuns(); }, 30s)) << run;
+        EXPECT_TRUE(EntryExists()) << run;
+        EXPECT_TRUE(win::FileExists(uninstaller)) << run << ": the entry's program stays";
+        EXPECT_EQ(wizard::Profile(log, "Fichier_1", "Nom"), uninstaller) << run;
+        EXPECT_EQ(wizard::Profile(log, "Fichier_2", "Nom"), renamedGroup) << run;
+        EXPECT_EQ(wizard::Profile(log, "Setup", "Fichiers"), "2") << run;
+        EXPECT_FALSE(win::FileExists(wizard::kDestinationFolder + "korvalix.exe")) << run;
+    };
+
+    ChildProcess quiet(wizard::UninstallValue("QuietUninstallString"));
+    EXPECT_EQ(WaitWatchingWindows(quiet, windows), 1u) << "incomplete";
+    EXPECT_TRUE(windows.empty()) << Listed(windows);
+    expectKeptForAnotherTry("/S");
+
+    // A person, as the list of installed programs starts it.
+    ChildProcess person(wizard::UninstallValue("UninstallString"));
+    HWND question = robot::WaitForCaption(robot::kAnyProcess, "Confirmation", 30s);
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(robot::Click(robot::FindControl(question, "&Oui", "Button")));
+    HWND report = robot::WaitForCaption(robot::kAnyProcess, "Avertissement", 60s);
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(Contains(BoxText(report), renamedGroup + " : suppression refusée par sécurité")) << BoxText(report);
+    EXPECT_TRUE(Contains(BoxText(report), "vous pourrez relancer la désinstallation")) << BoxText(report);
+    EXPECT_EQ(person.WaitForExit(1s), static_cast<DWORD>(STILL_ACTIVE)) << "it ends with its report";
+    ASSERT_TRUE(robot::Click(robot::FindControl(report, "OK", "Button")));
+    EXPECT_EQ(person.WaitForExit(), 1u) << "a script that waits learns that something stays";
+    expectKeptForAnotherTry("interactive");
+
+    // The obstacle gone (here its entry), the entry's command finishes.
+    ASSERT_TRUE(::WritePrivateProfileStringA("Fichier_2", nullptr, nullptr, log.c_str()));
+    ASSERT_TRUE(::WritePrivateProfileStringA("Setup", "Fichiers", "1", log.c_str()));
+    ChildProcess again(wizard::UninstallValue("QuietUninstallString"));
+    EXPECT_EQ(WaitWatchingWindows(again, windows), 0u);
+    EXPECT_TRUE(robot::WaitUntil([&] { return !win::FileExists(uninstaller); }, 20s));
+    ExpectNoInstallation();
 }
 
 TEST_F(Unattended, ProgressOnlyAndEndsByItself) {

@@ -155,7 +155,7 @@ TEST_F(KeyboardWalk, InstallsAndUninstallsWithKeysAlone) {
     ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                  &started));
     ::CloseHandle(started.hThread);
-    ::CloseHandle(started.hProcess);
+    const win::KernelHandle uninstaller(started.hProcess);
     HWND question = robot::WaitForCaption(robot::kAnyProcess, "Confirmation");
     ASSERT_NE(question, nullptr);
     ASSERT_TRUE(robot::PressKeys(question, "alt+o"));
@@ -165,6 +165,11 @@ TEST_F(KeyboardWalk, InstallsAndUninstallsWithKeysAlone) {
     ::GetWindowThreadProcessId(report, &reporter);
     ASSERT_TRUE(robot::PressKeys(report, "Return"));
     EXPECT_TRUE(robot::WaitUntilGone(reporter, "#32770"));
+    // The program the entry started ends with the report, and says all went.
+    DWORD code = STILL_ACTIVE;
+    EXPECT_EQ(::WaitForSingleObject(uninstaller.get(), 20000), WAIT_OBJECT_0);
+    EXPECT_TRUE(::GetExitCodeProcess(uninstaller.get(), &code));
+    EXPECT_EQ(code, 0u);
     ExpectNothingLeft();
 }
 
