@@ -13,6 +13,15 @@ namespace {
 // The "A" functions take at most MAX_PATH characters, the final zero included.
 constexpr size_t kMaxPath = 259;
 constexpr std::string_view kDesktopPrefix = "%desktop%\\";
+// ResolveDesktop for another prefix.
+std::string ResolvePrefix(std::string_view loggedPath, std::string_view prefix, const std::string& folder,
+                          bool& usesPrefix) {
+    usesPrefix =
+        loggedPath.size() >= prefix.size() && EqualsIgnoreCase(loggedPath.substr(0, prefix.size()), prefix);
+    if (!usesPrefix) return std::string(loggedPath);
+    if (folder.empty()) return {};
+    return IncludeBackslash(folder) + std::string(loggedPath.substr(prefix.size()));
+}
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -102,6 +111,8 @@ public:
         programFiles_ = Key(folders.programFiles);
         desktop_ = Key(folders.desktop);
         desktopText_ = folders.desktop;
+        commonDesktop_ = Key(folders.commonDesktop);
+        commonDesktopText_ = folders.commonDesktop;
         for (const std::string& root : folders.startMenuRoots)
             if (!root.empty()) startMenuRoots_.push_back(Key(root));
         for (const std::string& other : folders.others)
@@ -154,7 +165,8 @@ public:
     PlannedItem File(const std::string& logged, int32_t number) {
         PlannedItem item{logged, {}, Refusal::None, number};
         bool usesDesktop = false;
-        const std::string resolved = ResolveDesktop(logged, desktopText_, usesDesktop);
+        std::string resolved = ResolveDesktop(logged, desktopText_, usesDesktop);
+        if (!usesDesktop) resolved = ResolvePrefix(logged, kCommonDesktopPrefix, commonDesktopText_, usesDesktop);
         if (usesDesktop && resolved.empty()) {
             item.path = logged;
             item.refusal = Refusal::NoDesktop;
@@ -256,7 +268,8 @@ private:
         if (Usable(install_) && SameFolder(parent, Key(install_.path))) return Refusal::None;
         if (Usable(group_) && SameFolder(parent, Key(group_.path)))
             return shortcut ? Refusal::None : Refusal::NotAShortcut;
-        if (SameFolder(parent, desktop_)) return shortcut ? Refusal::None : Refusal::NotAShortcut;
+        if (SameFolder(parent, desktop_) || SameFolder(parent, commonDesktop_))
+            return shortcut ? Refusal::None : Refusal::NotAShortcut;
         // In a folder the log names but that is refused: the same reason.
         if (!install_.path.empty() && SameFolder(parent, Key(install_.path))) return install_.refusal;
         if (IsBelow(path, windows_)) return Refusal::InsideSystemFolder;
@@ -264,7 +277,7 @@ private:
     }
 
     PathRules rules_;
-    std::string windows_, programFiles_, desktop_, desktopText_;
+    std::string windows_, programFiles_, desktop_, desktopText_, commonDesktop_, commonDesktopText_;
     std::vector<std::string> startMenuRoots_, others_;
     PlannedItem install_, group_;
 };
@@ -333,12 +346,10 @@ std::string FolderKey(std::string_view path) {
     return key;
 }
 
+const char* const kCommonDesktopPrefix = "%commondesktop%\\";
+
 std::string ResolveDesktop(std::string_view loggedPath, const std::string& desktop, bool& usesDesktop) {
-    usesDesktop = loggedPath.size() >= kDesktopPrefix.size() &&
-                  EqualsIgnoreCase(loggedPath.substr(0, kDesktopPrefix.size()), kDesktopPrefix);
-    if (!usesDesktop) return std::string(loggedPath);
-    if (desktop.empty()) return {};
-    return IncludeBackslash(desktop) + std::string(loggedPath.substr(kDesktopPrefix.size()));
+    return ResolvePrefix(loggedPath, kDesktopPrefix, desktop, usesDesktop);
 }
 
 std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const std::string& logPath,

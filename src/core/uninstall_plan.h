@@ -28,6 +28,7 @@ struct ProtectedFolders {
     std::string windows;                      // its own files may be ours; nothing below them ever is
     std::string programFiles;                 // the Program Files folder itself
     std::string desktop;                      // what "%desktop%\" stands for: only shortcuts there
+    std::string commonDesktop;                // what "%commondesktop%\" stands for: the same
     std::vector<std::string> startMenuRoots;  // the Programs folders in which groups are made
     std::vector<std::string> others;          // never removed, and never an installation folder
 };
@@ -81,6 +82,10 @@ std::string FolderKey(std::string_view path);
 // "%desktop%\name" with the desktop folder in place of the prefix; other
 // paths are returned unchanged.
 std::string ResolveDesktop(std::string_view loggedPath, const std::string& desktop, bool& usesDesktop);
+
+// The same for "%commondesktop%\", the all users' desktop, where an
+// installation run by the SYSTEM account puts its desktop shortcuts.
+extern const char* const kCommonDesktopPrefix;
 
 struct PlannedItem {
     std::string logged;  // as the log wrote it
