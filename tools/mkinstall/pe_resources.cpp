@@ -466,6 +466,18 @@ std::vector<uint8_t> WriteResources(std::span<const uint8_t> image, const std::v
     return out;
 }
 
+bool HasCertificateTable(std::span<const uint8_t> image) {
+    const Layout layout = ParseLayout(image);
+    if (layout.directoryCount <= kSecurityDirectory) return false;
+    // A file offset, not an address: the table follows the image.
+    const uint32_t at = Get32(image, layout.dataDirectoryAt + kSecurityDirectory * 8);
+    const uint32_t size = Get32(image, layout.dataDirectoryAt + kSecurityDirectory * 8 + 4);
+    constexpr uint32_t kCertificateHeaderSize = 8;  // its length, revision and type
+    if (size < kCertificateHeaderSize || !Holds(image, at, size)) return false;
+    const uint32_t first = Get32(image, at);
+    return first >= kCertificateHeaderSize && first <= size;
+}
+
 ImageKind ReadImageKind(std::span<const uint8_t> image) {
     constexpr uint16_t kFileIsDll = 0x2000;
     const Layout layout = ParseLayout(image);
