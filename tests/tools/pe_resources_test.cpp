@@ -232,8 +232,8 @@ TEST(PeResources, ANameSharedByEveryEntryOfALargeDirectoryIsRefused) {
     Put16(tree, name, 0xFFFF);
     for (size_t c = 1; c <= 0xFFFF; ++c) Put16(tree, name + 2 * c, 'A');
     PutDirectory(tree, 0, {kRcData}, {0x18 | kDirectory}, false);
-    PutDirectory(tree, 0x18, {static_cast<uint32_t>(name) | 0x80000000}, {static_cast<uint32_t>(languages) | kDirectory},
-                 true);
+    PutDirectory(tree, 0x18, {static_cast<uint32_t>(name) | 0x80000000},
+                 {static_cast<uint32_t>(languages) | kDirectory}, true);
     PutDirectory(tree, languages, std::vector<uint32_t>(entries, 0), std::vector<uint32_t>(entries, data), false);
     Put32(tree, data, 0x2000);  // no bytes: the data bound does not stop it
     EXPECT_THROW(ReadResources(ImageWithResources(tree)), FormatError);

@@ -95,7 +95,8 @@ std::filesystem::path FindOnPath(const std::string& name) {
         const size_t end = std::min(path.find(L';', from), path.size());
         std::wstring folder = path.substr(from, end - from);
         from = end + 1;
-        if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') folder = folder.substr(1, folder.size() - 2);
+        if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
+            folder = folder.substr(1, folder.size() - 2);
         // "C:\Tools" or "\\server\share"; not "Tools", ".", "\Tools" nor "C:Tools".
         const std::filesystem::path candidate = std::filesystem::path(folder) / file;
         if (folder.empty() || !candidate.is_absolute()) continue;
@@ -153,7 +154,8 @@ std::filesystem::path FindOnPath(const std::string& name) {
         if (!folder.is_absolute()) continue;  // "" and "." mean the current folder
         const std::filesystem::path candidate = folder / name;
         std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error) && access(candidate.c_str(), X_OK) == 0) return candidate;
+        if (std::filesystem::is_regular_file(candidate, error) && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
     }
     return {};
 }

@@ -53,7 +53,8 @@ void Sign(const std::filesystem::path& in, const std::filesystem::path& out, con
     }
     if (!CarriesSignature(out)) {
         std::filesystem::remove(out, ignored);
-        throw std::runtime_error(toolName + " ended as if it had signed, but the installer it wrote carries no signature");
+        throw std::runtime_error(toolName +
+                                 " ended as if it had signed, but the installer it wrote carries no signature");
     }
 }
 
