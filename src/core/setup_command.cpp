@@ -170,6 +170,8 @@ private:
             flag = &options.noStartMenu;
         else if (is("DESKTOP"))
             flag = &options.desktop;
+        else if (is("ALLOWDOWNGRADE"))
+            flag = &options.allowDowngrade;
         else if (is("?") || is("HELP"))
             flag = &options.help;
         else
@@ -198,12 +200,14 @@ std::string SetupHelpText() {
            "/NOSTARTMENU : sans groupe dans le menu Démarrer\r"
            "/DESKTOP : avec un raccourci sur le bureau\r"
            "/LOG=\"<fichier>\" : écrit le journal de l'installation dans ce fichier\r"
+           "/ALLOWDOWNGRADE : remplace aussi une version plus récente\r"
            "/? ou /HELP : cette aide\r"
            "\r"
            "Les majuscules ne comptent pas, et - vaut /.\r"
            "\r"
            "Codes de sortie : 0 installé, 1 échec, 2 annulé, 3 démarrage impossible, "
-           "4 ligne de commande incorrecte.";
+           "4 ligne de commande incorrecte, 5 version plus récente déjà installée, "
+           "6 autre installation en cours.";
 }
 
 std::string CommandLineErrorText(const std::string& problem) {
@@ -218,6 +222,8 @@ int SetupExitCode(SetupResult result, bool switchesGiven) {
     case SetupResult::Cancelled: return 2;
     case SetupResult::CannotStart: return 3;
     case SetupResult::BadCommandLine: return 4;
+    case SetupResult::Downgrade: return 5;
+    case SetupResult::InProgress: return 6;
     }
     return 1;
 }

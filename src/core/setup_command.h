@@ -7,6 +7,7 @@
 //   /NOSTARTMENU        no Start-menu group
 //   /DESKTOP            a desktop shortcut
 //   /LOG="<file>"       a plain-text journal of the run
+//   /ALLOWDOWNGRADE     installs over a newer installation without asking
 //   /? or /HELP         a box listing the switches
 //
 // Case does not matter and "-" works like "/".  A word is split at blanks
@@ -32,6 +33,7 @@ struct SetupOptions {
     bool desktop = false;         // /DESKTOP
     std::string logPath;          // /LOG, as typed; empty: no journal
     bool help = false;            // /? or /HELP
+    bool allowDowngrade = false;  // /ALLOWDOWNGRADE
     bool switchesGiven = false;   // the line holds anything at all
 
     bool Unattended() const { return mode != SetupMode::Wizard; }
@@ -60,9 +62,11 @@ enum class SetupResult {
     Cancelled,       // the person left the wizard or stopped the run
     CannotStart,     // no work folder, or no usable manifest
     BadCommandLine,  // nothing was installed
+    Downgrade,       // a newer version is installed, and was kept: nothing was installed
+    InProgress,      // another installation or uninstallation of the application runs
 };
 
-// The exit code: 0 to 4 in the order above when the command line holds
+// The exit code: 0 to 6 in the order above when the command line holds
 // switches.  A bare start keeps the codes it always had: 1 when the
 // installer cannot start, 0 otherwise.
 int SetupExitCode(SetupResult result, bool switchesGiven);

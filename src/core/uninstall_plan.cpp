@@ -120,6 +120,24 @@ public:
         return item;
     }
 
+    // The folders from the installation folder's parent up to `outermost`,
+    // innermost first, each judged as an installation folder is; none when
+    // `outermost` is not above the installation folder.
+    std::vector<PlannedItem> CreatedFolders(const std::string& outermost) {
+        std::vector<PlannedItem> folders;
+        if (outermost.empty() || !Usable(install_)) return folders;
+        const std::string last = FinalFolder(NormalisePath(outermost));
+        for (std::string folder = ParentOf(Key(install_.path)); IsBelow(install_.path, folder) && !IsRoot(folder);
+             folder = ParentOf(folder)) {
+            PlannedItem item = Folder(folder);
+            if (item.refusal == Refusal::None && IsBelow(item.path, windows_))
+                item.refusal = Refusal::InsideSystemFolder;
+            folders.push_back(std::move(item));
+            if (Same(folder, last)) return folders;
+        }
+        return {};
+    }
+
     // The Start-menu group: inside a Programs folder, where groups are made.
     PlannedItem StartMenuFolder(const std::string& logged) {
         PlannedItem item = Folder(logged);
@@ -173,6 +191,14 @@ private:
         if (rules_.finalFolder)
             if (std::string final = rules_.finalFolder(key); !final.empty()) return FolderKey(final);
         return key;
+    }
+
+    // "X:\" or "\\server\share": no folder of an installation.
+    static bool IsRoot(const std::string& key) {
+        if (key.size() <= 3) return true;
+        if (key.rfind("\\\\", 0) != 0) return false;
+        const size_t share = key.find('\\', 2);
+        return share == std::string::npos || key.find('\\', share + 1) == std::string::npos;
     }
 
     static bool Usable(const PlannedItem& folder) { return !folder.path.empty() && folder.refusal == Refusal::None; }
@@ -321,7 +347,8 @@ std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const std::st
 
     UninstallPlan plan;
     plan.setup = {ReadSetupValue(log, "Nom"), ReadSetupValue(log, "DossierInstall"), ReadSetupValue(log, "Desinstall"),
-                  ReadSetupValue(log, "Run"), ReadSetupValue(log, "DossierDemarrage")};
+                  ReadSetupValue(log, "Run"), ReadSetupValue(log, "DossierDemarrage"),
+                  ReadSetupValue(log, "DossierCree")};
     plan.appName = plan.setup.name.value_or("");
     const std::string uninstallName = plan.setup.uninstallName.value_or("");
     plan.uninstallKey = {uninstallName, uninstallName,
@@ -330,6 +357,7 @@ std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const std::st
     Judge judge(folders, rules);
     plan.installFolder = judge.InstallFolder(plan.setup.installFolder.value_or(""));
     plan.startMenuFolder = judge.StartMenuFolder(plan.setup.startMenuFolder.value_or(""));
+    plan.createdFolders = judge.CreatedFolders(plan.setup.createdFolder.value_or(""));
     plan.logFile = judge.LogFile(logPath);
 
     std::vector<int32_t> numbers;
@@ -375,6 +403,7 @@ std::string LogOfWhatIsLeft(const UninstallPlan& plan, std::vector<PlannedItem> 
     put("DossierInstall", plan.setup.installFolder);
     put("Desinstall", plan.setup.uninstallName);
     put("Run", plan.setup.run);
+    put("DossierCree", plan.setup.createdFolder);
     put("Fichiers", std::to_string(left.size()));
     put("DossierDemarrage", plan.setup.startMenuFolder);
     for (size_t i = 0; i < left.size(); ++i)

@@ -92,6 +92,9 @@ struct PlannedItem {
 // The [Setup] values as the log holds them; nothing for a key it lacks.
 struct LoggedSetup {
     std::optional<std::string> name, installFolder, uninstallName, run, startMenuFolder;
+    // DossierCree: the outermost folder above DossierInstall that the
+    // installation made; absent when it made none.
+    std::optional<std::string> createdFolder;
 };
 
 struct UninstallPlan {
@@ -100,6 +103,10 @@ struct UninstallPlan {
     PlannedItem uninstallKey;        // Desinstall, the key name under ...\Uninstall; empty when the log has none
     PlannedItem installFolder;       // DossierInstall; empty path when the log has none
     PlannedItem startMenuFolder;     // DossierDemarrage; empty path when the log has none
+    // The folders the installation made above its folder, innermost first,
+    // up to DossierCree; each goes only when empty.  None when DossierCree
+    // is not above the installation folder.
+    std::vector<PlannedItem> createdFolders;
     PlannedItem logFile;             // the log itself, which only goes from its installation folder
     std::vector<PlannedItem> files;  // the [Fichier_N] entries, newest first, each path once
 };

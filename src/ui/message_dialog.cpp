@@ -38,6 +38,7 @@ LRESULT CALLBACK DressMessageBox(int code, WPARAM wParam, LPARAM lParam) {
         case DialogButtons::Ok: ::SetDlgItemTextA(window, IDOK, "OK"); break;
         case DialogButtons::Cancel: ::SetDlgItemTextA(window, IDOK, "Annuler"); break;
         case DialogButtons::YesNo:
+        case DialogButtons::NoYes:
             ::SetDlgItemTextA(window, IDOK, "&Oui");
             ::SetDlgItemTextA(window, IDCANCEL, "&Non");
             break;
@@ -61,10 +62,13 @@ UINT IconOf(DialogKind kind) {
     return 0;
 }
 
+bool IsQuestion(DialogButtons buttons) { return buttons == DialogButtons::YesNo || buttons == DialogButtons::NoYes; }
+
 DialogResult ShowMessageBox(const DialogRequest& request) {
     // "&Oui"/"&Non" sit on OK/Cancel so that Escape and the close box answer
     // "&Non"; the single "Annuler" sits on OK so that the box has a close box.
-    const UINT buttons = request.buttons == DialogButtons::YesNo ? MB_OKCANCEL : MB_OK;
+    UINT buttons = IsQuestion(request.buttons) ? MB_OKCANCEL : MB_OK;
+    if (request.buttons == DialogButtons::NoYes) buttons |= MB_DEFBUTTON2;
     PendingBox box{request.buttons, win::WindowHook()};
     box.hook.reset(::SetWindowsHookExA(WH_CBT, DressMessageBox, nullptr, ::GetCurrentThreadId()));
     pendingBox = &box;
@@ -80,7 +84,8 @@ DialogResult ShowMessageBox(const DialogRequest& request) {
     switch (request.buttons) {
     case DialogButtons::Ok: return DialogResult::Ok;
     case DialogButtons::Cancel: return DialogResult::Cancel;
-    case DialogButtons::YesNo: return answer == IDOK ? DialogResult::Yes : DialogResult::No;
+    case DialogButtons::YesNo:
+    case DialogButtons::NoYes: return answer == IDOK ? DialogResult::Yes : DialogResult::No;
     }
     return DialogResult::Cancel;
 }
@@ -102,13 +107,13 @@ DialogResult ShowDialog(const DialogRequest& request) {
     if (ScopedDialogCapture* capture = activeCapture) {
         capture->requests_.push_back(request);
         if (capture->answer_) return capture->answer_(request);
-        return request.buttons == DialogButtons::YesNo ? DialogResult::No
-                                                       : (request.buttons == DialogButtons::Ok ? DialogResult::Ok
-                                                                                               : DialogResult::Cancel);
+        return IsQuestion(request.buttons) ? DialogResult::No
+                                           : (request.buttons == DialogButtons::Ok ? DialogResult::Ok
+                                                                                   : DialogResult::Cancel);
     }
     // Once the program is ending, a box closes at once, as if cancelled.
     if (Application* application = Application::Current(); application && application->Terminated())
-        return request.buttons == DialogButtons::YesNo ? DialogResult::No : DialogResult::Cancel;
+        return IsQuestion(request.buttons) ? DialogResult::No : DialogResult::Cancel;
     return ShowMessageBox(request);
 }
 

@@ -14,6 +14,7 @@ enum class DialogButtons {
     Ok,      // "OK"
     Cancel,  // one button, "Annuler": every error box of the installer
     YesNo,   // "&Oui" (default) and "&Non" (Escape)
+    NoYes,   // the same with "&Non" the default: a question whose safe answer is no
 };
 
 enum class DialogResult { Ok, Cancel, Yes, No };

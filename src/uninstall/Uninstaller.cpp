@@ -8,10 +8,12 @@
 #include "Relaunch.h"
 #include "Removal.h"
 #include "SystemFolders.h"
+#include "core/upgrade.h"
 #include "ui/message_dialog.h"
 #include "win/file_io.h"
 #include "win/files.h"
 #include "win/handle.h"
+#include "win/named_lock.h"
 
 namespace {
 
@@ -79,6 +81,17 @@ public:
                                          ? Refuse(item.logged, item.refusal)
                                          : Record(item.path, RemoveEmptyFolder(item.path, scheduled_));
         if (core::StaysBehind(result.outcome)) folderLeft_ = true;
+    }
+
+    // The folders above the installation that it made go when nothing else
+    // is in them; one that holds anything else is not the installation's.
+    void CreatedFolders(const std::vector<core::PlannedItem>& folders) {
+        for (const core::PlannedItem& folder : folders) {
+            if (folder.refusal != core::Refusal::None) return;
+            const RemovalResult result = RemoveEmptyFolder(folder.path, scheduled_);
+            if (result.outcome != core::Outcome::Removed) return;
+            Record(folder.path, result);
+        }
     }
 
     void Log(const core::PlannedItem& log) {
@@ -242,6 +255,7 @@ core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::stri
     if (removals.UninstallEntry(plan.uninstallKey, logPath)) removals.EntryProgram();
     removals.Step();
     removals.Folder(installFolder);
+    removals.CreatedFolders(plan.createdFolders);
     removals.Step();
     return std::move(removals).Report();
 }
@@ -273,6 +287,16 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
     if (!plan) {
         if (options.interactive) ShowProblem(problem);
         return HandOver(options, kUninstallNoLog);
+    }
+    // The installer's lock, named after the same uninstall name: never both
+    // at work on one installation.
+    const std::string appName = plan->appName.empty() ? std::string("l'application") : plan->appName;
+    const auto lock =
+        win::NamedLock::TryAcquire(core::InstallationLockName(plan->setup.uninstallName.value_or(plan->appName)));
+    if (!lock) {
+        if (options.interactive)
+            ui::ShowDialog(ui::DialogKind::Warning, core::InProgressText(appName), ui::DialogButtons::Ok);
+        return HandOver(options, kUninstallInProgress);
     }
     if (options.interactive &&
         ui::ShowDialog(ui::DialogKind::Confirmation, core::ConfirmationText(plan->appName, plan->installFolder.path),

@@ -18,6 +18,9 @@ enum UninstallExitCode : int {
     kUninstallCancelled = 2,       // the user said no: nothing was changed
     kUninstallNoLog = 3,           // no readable log: nothing was changed
     kUninstallBadCommandLine = 4,  // no log named, or an unknown option: nothing was changed
+    // Another installation or uninstallation of the application runs: nothing
+    // was changed.  The same code as the installer's.
+    kUninstallInProgress = 6,
 };
 
 struct UninstallOptions {

@@ -32,6 +32,8 @@ TEST(SetupCommandLine, EverySwitchInAnyCaseWithEitherPrefix) {
     EXPECT_EQ(Sound("/silent").mode, SetupMode::Silent);
     EXPECT_TRUE(Sound("-nostartmenu").noStartMenu);
     EXPECT_TRUE(Sound("/Desktop").desktop);
+    EXPECT_TRUE(Sound("/allowdowngrade").allowDowngrade);
+    EXPECT_FALSE(Sound("/S").allowDowngrade);
     EXPECT_TRUE(Sound("/?").help);
     EXPECT_TRUE(Sound("-help").help);
     EXPECT_EQ(Sound("-log=C:\\journal.txt").logPath, "C:\\journal.txt");
@@ -127,7 +129,8 @@ TEST(SetupCommandLine, TheHelpListsEverySwitchAndExitCode) {
     const std::string help = SetupHelpText();
     for (const char* item : {"/S ", "/VERYSILENT", "/SILENT", "/DIR=\"<dossier>\"", "/D=<dossier>", "/NOSTARTMENU",
                              "/DESKTOP", "/LOG=\"<fichier>\"", "/?", "/HELP", "0 installé", "1 échec", "2 annulé",
-                             "3 démarrage impossible", "4 ligne de commande incorrecte"})
+                             "3 démarrage impossible", "4 ligne de commande incorrecte", "/ALLOWDOWNGRADE",
+                             "5 version plus récente déjà installée", "6 autre installation en cours"})
         EXPECT_NE(help.find(item), std::string::npos) << item;
     EXPECT_EQ(help.find('\n'), std::string::npos) << "lines end with a single carriage return";
 }
@@ -138,6 +141,8 @@ TEST(SetupExitCode, TheTableWithSwitchesAndTheOldCodesWithout) {
     EXPECT_EQ(SetupExitCode(SetupResult::Cancelled, true), 2);
     EXPECT_EQ(SetupExitCode(SetupResult::CannotStart, true), 3);
     EXPECT_EQ(SetupExitCode(SetupResult::BadCommandLine, true), 4);
+    EXPECT_EQ(SetupExitCode(SetupResult::Downgrade, true), 5);
+    EXPECT_EQ(SetupExitCode(SetupResult::InProgress, true), 6);
     // A person's start: 0 after the wizard, whatever happened there.
     EXPECT_EQ(SetupExitCode(SetupResult::Installed, false), 0);
     EXPECT_EQ(SetupExitCode(SetupResult::Failed, false), 0);

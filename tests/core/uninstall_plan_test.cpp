@@ -341,6 +341,40 @@ TEST(UninstallPlan, NamesCompareWithTheSystemsRules) {
 }
 
 // A newer file that the installation found and left is another program's.
+// The folders an installation made above its own go too, up to the one it
+// recorded, and never a folder of the system or one that is not above it.
+TEST(UninstallPlan, TheFoldersMadeAboveTheInstallationFolder) {
+    struct Case {
+        const char* installFolder;
+        const char* created;
+        std::vector<std::string> folders;
+        std::vector<Refusal> refusals;
+    } cases[] = {
+        {"C:\\Logiciels\\Démo 2\\", "C:\\Logiciels", {"C:\\Logiciels"}, {Refusal::None}},
+        {"C:\\A\\B\\C\\", "c:\\a\\", {"C:\\A\\B", "C:\\A"}, {Refusal::None, Refusal::None}},
+        {"C:\\A\\B\\C\\", "C:\\A\\B", {"C:\\A\\B"}, {Refusal::None}},
+        // Not above the installation folder, or no folder at all: nothing.
+        {"C:\\A\\B\\C\\", "C:\\Ailleurs", {}, {}},
+        {"C:\\A\\B\\C\\", "C:\\A\\B\\C", {}, {}},
+        {"C:\\A\\B\\C\\", "C:\\", {}, {}},
+        {"C:\\A\\B\\C\\", "", {}, {}},
+        // A log that names the system's folders gets them refused.
+        {"C:\\Program Files\\K\\", "C:\\Program Files", {"C:\\Program Files"}, {Refusal::ProgramFilesFolder}},
+    };
+    for (const Case& c : cases) {
+        const UninstallPlan plan = Plan(std::string("[Setup]\r\nDossierInstall=") + c.installFolder +
+                                        "\r\nDossierCree=" + c.created + "\r\n");
+        std::vector<std::string> folders;
+        std::vector<Refusal> refusals;
+        for (const PlannedItem& folder : plan.createdFolders) {
+            folders.push_back(folder.path);
+            refusals.push_back(folder.refusal);
+        }
+        EXPECT_EQ(folders, c.folders) << c.installFolder << " up to " << c.created;
+        EXPECT_EQ(refusals, c.refusals) << c.installFolder << " up to " << c.created;
+    }
+}
+
 TEST(UninstallPlan, FilesTheInstallationKeptAreLeft) {
     const UninstallPlan plan = Plan(std::string(kSetup) +
                                     "[Fichier_1]\r\nConserver=1\r\nNom=C:\\windows\\partage.dll\r\n"

@@ -336,7 +336,7 @@ TEST_F(FaultTest, AStartMenuGroupThatCannotBeCreatedMakesNoStartMenuShortcut) {
     EXPECT_NE(ReadWholeFile(Installer.InstallDir + "setup.log").find("DossierDemarrage=\r\n"), std::string::npos);
 }
 
-TEST_F(FaultTest, AnExistingUninstallEntryIsKeptAsItWas) {
+TEST_F(FaultTest, AnExistingUninstallEntryKeepsItsNameAndCommand) {
     {
         win::CreatedRegistryKey key = win::CreateRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WRITE);
         ASSERT_TRUE(key.key);
@@ -350,6 +350,7 @@ TEST_F(FaultTest, AnExistingUninstallEntryIsKeptAsItWas) {
     win::RegistryKey key = win::OpenRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ);
     EXPECT_EQ(win::ReadRegistryString(key, "DisplayName"), "Korvalix32 2.0");
     EXPECT_EQ(win::ReadRegistryString(key, "UninstallString"), "C:\\ancien\\uninst_Korvalix.exe");
+    EXPECT_EQ(win::ReadRegistryString(key, "DisplayVersion"), "2.1");
 }
 
 // Every error in a file's section of the manifest gives the same box, and the

@@ -294,19 +294,6 @@ TEST_F(UninstallerTest, UninstallerPathWithBlanksIsQuoted) {
                  "\"C:\\Program Files\\Korvalix\\uninst_Korvalix.exe\" \"C:\\Program Files\\Korvalix\\setup.log\"");
 }
 
-TEST_F(UninstallerTest, ExistingEntryIsLeftUntouched) {
-    SetText(kKey, "DisplayName", "Ancienne installation");
-    UninstallEntryDetails details;
-    details.version = "2.1";
-    EXPECT_FALSE(RegisterUninstaller("Korvalix", "Korvalix32", "C:\\windows\\uninst_Korvalix.exe",
-                                     "D:\\Autre\\setup.log", details));
-    const auto name = QueryValue(kKey, "DisplayName");
-    ASSERT_TRUE(name);
-    EXPECT_STREQ(name->data.c_str(), "Ancienne installation");
-    for (const char* value : {"UninstallString", "QuietUninstallString", "DisplayVersion", "EstimatedSize", "NoModify"})
-        EXPECT_FALSE(QueryValue(kKey, value)) << value;
-}
-
 std::string Text(const char* key, const char* name) {
     const auto value = QueryValue(key, name);
     if (!value) return "<absent>";
@@ -336,8 +323,9 @@ TEST_F(UninstallerTest, TheDetailsBesideTheNameAndTheCommand) {
     details.publisher = "Éditions Korvalix";
     details.installedBytes = 281717;  // 275.1 KiB
     const std::string before = testing_support::TodayAsInstallDate();
-    EXPECT_TRUE(RegisterUninstaller("Korvalix", "Korvalix32", "C:\\windows\\uninst_Korvalix.exe", folder + "setup.log",
-                                    details));
+    EXPECT_EQ(RegisterUninstaller("Korvalix", "Korvalix32", "C:\\windows\\uninst_Korvalix.exe", folder + "setup.log",
+                                  details),
+              EntryWritten::Created);
     const std::string after = testing_support::TodayAsInstallDate();
 
     EXPECT_EQ(Text(kKey, "DisplayVersion"), "2.1");
@@ -353,9 +341,33 @@ TEST_F(UninstallerTest, TheDetailsBesideTheNameAndTheCommand) {
     EXPECT_EQ(Text(kKey, "UninstallString"), "C:\\windows\\uninst_Korvalix.exe \"" + folder + "setup.log\"");
 }
 
+// An update: the name and the command stay as the first installation wrote
+// them, and the rest describes the installation as it is now.
+TEST_F(UninstallerTest, AnExistingEntryKeepsItsNameAndCommandAndTakesTheNewDetails) {
+    SetText(kKey, "DisplayName", "Ancienne installation");
+    SetText(kKey, "UninstallString", "C:\\windows\\uninst_Korvalix.exe \"C:\\Ancien\\setup.log\"");
+    SetText(kKey, "DisplayVersion", "1.0");
+    SetText(kKey, "InstallDate", "20010101");
+    UninstallEntryDetails details;
+    details.version = "2.1";
+    details.installFolder = "C:\\Ancien\\";
+    details.installedBytes = 2048;
+    EXPECT_EQ(RegisterUninstaller("Korvalix", "Korvalix32", "C:\\windows\\uninst_Korvalix.exe",
+                                  "C:\\Ancien\\setup.log", details),
+              EntryWritten::Updated);
+    EXPECT_EQ(Text(kKey, "DisplayName"), "Ancienne installation");
+    EXPECT_EQ(Text(kKey, "UninstallString"), "C:\\windows\\uninst_Korvalix.exe \"C:\\Ancien\\setup.log\"");
+    EXPECT_EQ(Text(kKey, "DisplayVersion"), "2.1");
+    EXPECT_EQ(Text(kKey, "InstallLocation"), "C:\\Ancien\\");
+    EXPECT_EQ(Number(kKey, "EstimatedSize"), 2u);
+    EXPECT_NE(Text(kKey, "InstallDate"), "20010101") << "today's date";
+    EXPECT_EQ(Text(kKey, "QuietUninstallString"), "C:\\windows\\uninst_Korvalix.exe /S \"C:\\Ancien\\setup.log\"");
+}
+
 TEST_F(UninstallerTest, UnknownDetailsAreLeftOut) {
-    EXPECT_TRUE(RegisterUninstaller("Korvalix", "Korvalix32", "C:\\Mes Programmes\\uninst_Korvalix.exe",
-                                    "C:\\setup.log"));
+    EXPECT_EQ(RegisterUninstaller("Korvalix", "Korvalix32", "C:\\Mes Programmes\\uninst_Korvalix.exe",
+                                  "C:\\setup.log"),
+              EntryWritten::Created);
     for (const char* value : {"DisplayVersion", "InstallLocation", "DisplayIcon", "Publisher"})
         EXPECT_FALSE(QueryValue(kKey, value)) << value;
     EXPECT_EQ(Number(kKey, "EstimatedSize"), 0u);

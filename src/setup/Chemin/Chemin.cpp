@@ -12,6 +12,12 @@ const char* const kNoDestinationText = "Veuillez choisir un dossier de destinati
 
 std::string DefaultDestination() {
     if (!Installer.CommandLine.installDir.empty()) return Installer.CommandLine.installDir;
+    // An update goes where the application already is, shown as a folder is
+    // typed: without its final "\".
+    if (Installer.Earlier.Found()) {
+        const std::string& folder = Installer.Earlier.folder;
+        return folder.size() > 3 ? folder.substr(0, folder.size() - 1) : folder;
+    }
     return core::IncludeBackslash(GetProgramFilesDir()) + Installer.DefaultFolderName;
 }
 

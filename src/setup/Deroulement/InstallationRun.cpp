@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <set>
+
 #include "General/Integrity.h"
 #include "General/Payload.h"
 #include "General/Shell.h"
@@ -11,10 +13,14 @@
 #include "Variable/Variable.h"
 #include "core/file_names.h"
 #include "core/setup_manifest.h"
+#include "core/ini.h"
+#include "core/uninstall_plan.h"
 #include "core/text.h"
+#include "core/upgrade.h"
 #include "core/version.h"
 #include "ui/application.h"
 #include "ui/message_dialog.h"
+#include "win/file_io.h"
 #include "win/files.h"
 #include "win/profile.h"
 #include "win/shell.h"
@@ -22,6 +28,17 @@
 namespace {
 
 const char* const kManifestError = "Le fichier des paramètres d'installation est erroné !";
+
+// A real log holds a few kilobytes a hundred files.
+constexpr uint64_t kLogSizeLimit = 64 << 20;
+
+// Paths that Windows takes for the same file differ at most in the case of
+// their ASCII letters here: the run and the log spell them alike.
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
 
 // Asks running copies of the application to close before their files are
 // replaced: a signal file that lives for two seconds.  Any failure just ends
@@ -57,7 +74,10 @@ private:
 class Run {
 public:
     explicit Run(RunProgress& page)
-        : page_(page), log_(Installer.InstallDir + "setup.log"), manifest_(Installer.WorkDir + kSetupListName) {}
+        : page_(page),
+          log_(Installer.InstallDir + "setup.log"),
+          earlierEntries_(log_.EntryCount()),
+          manifest_(Installer.WorkDir + kSetupListName) {}
 
     void InstallFiles() {
         for (int32_t number = 1; number <= Installer.FileCount; ++number) {
@@ -133,20 +153,27 @@ public:
         details.icon = ProgramOfTheFirstShortcut();
         if (details.icon.empty()) details.icon = uninstaller;
         details.publisher = Installer.Publisher;
-        details.installedBytes = installedBytes_;
-        const bool written = RegisterUninstaller(Installer.UninstallName, Installer.AppName, uninstaller,
-                                                 Installer.InstallDir + "setup.log", details);
+        details.installedBytes = installedBytes_ + EarlierFilesBytes();
+        const EntryWritten written = RegisterUninstaller(Installer.UninstallName, Installer.AppName, uninstaller,
+                                                         Installer.InstallDir + "setup.log", details);
         const std::string key = "HKEY_LOCAL_MACHINE\\" + UninstallKeyPath(Installer.UninstallName);
-        Journal.Write(written ? "Entrée de désinstallation créée : " + key
-                              : "Entrée de désinstallation laissée telle quelle (elle existait déjà, ou les droits "
-                                "manquent) : " + key);
+        switch (written) {
+        case EntryWritten::Created: Journal.Write("Entrée de désinstallation créée : " + key); break;
+        case EntryWritten::Updated: Journal.Write("Entrée de désinstallation mise à jour : " + key); break;
+        case EntryWritten::No:
+            Journal.Write("Entrée de désinstallation non écrite (les droits manquent) : " + key);
+            break;
+        }
     }
 
-    void RecordSetupValues() {
+    void RecordSetupValues(const std::string& createdAbove) {
         log_.SetName(Installer.AppName);
         log_.SetInstallFolder(Installer.InstallDir);
         log_.SetUninstallName(Installer.UninstallName);
         log_.SetRunName(Installer.RunName);
+        // Recorded only when made, so that an update keeps what the first
+        // installation recorded.
+        if (!createdAbove.empty() && win::FolderExists(createdAbove)) log_.SetCreatedFolder(createdAbove);
     }
 
     bool Failed() const { return failed_; }
@@ -230,6 +257,23 @@ private:
         page_.Step();
     }
 
+    // What the files of earlier installations into this folder, which the log
+    // lists before this run's, still weigh: the entry tells the size of the
+    // whole installation.  A file this run wrote again is counted once.
+    uint64_t EarlierFilesBytes() const {
+        if (earlierEntries_ <= 0) return 0;
+        const auto bytes = win::ReadSmallFile(Installer.InstallDir + "setup.log", kLogSizeLimit);
+        if (!bytes) return 0;
+        std::set<std::string> counted;
+        uint64_t total = 0;
+        for (const std::string& path : core::EarlierInstalledFiles(core::IniFile::Parse(*bytes), earlierEntries_)) {
+            const std::string key = LowerAscii(path);
+            if (recorded_.count(key) || !counted.insert(key).second) continue;
+            total += win::FileSizeOf(path);
+        }
+        return total;
+    }
+
     // Records a file in the uninstall log, and its size for the uninstall
     // entry.  A file that the version gate kept belongs to whoever put it
     // there: it is marked so, and not counted.
@@ -240,6 +284,7 @@ private:
         }
         log_.AddFile(path);
         installedBytes_ += win::FileSizeOf(path);
+        if (earlierEntries_ > 0) recorded_.insert(LowerAscii(path));
     }
 
     void InstallEmptyFile(const core::FileEntry& entry) {
@@ -257,14 +302,30 @@ private:
     // The log opens before the manifest reader and is released after it.
     RunProgress& page_;
     TSetupLog log_;
+    int32_t earlierEntries_;  // the entries the log held before this run
     win::ProfileFile manifest_;
     bool failed_ = false;
     uint64_t installedBytes_ = 0;
+    std::set<std::string> recorded_;  // this run's files, when earlier ones are counted too
     std::string windowsFileDir_;
     std::string groupDir_;
 };
 
 }  // namespace
+
+// The outermost folder above `folder` that does not exist yet, which making
+// `folder` will make too; empty when its parent exists.
+std::string OutermostMissingFolderAbove(const std::string& folder) {
+    std::string missing;
+    for (std::string parent = core::FolderKey(folder);;) {
+        const size_t split = parent.find_last_of('\\');
+        if (split == std::string::npos || split < 3) break;
+        parent.resize(split);
+        if (win::FolderExists(parent)) break;
+        missing = parent;
+    }
+    return missing;
+}
 
 ProgressPlan PlanProgress(int32_t fileCount) {
     const int64_t units = (static_cast<int64_t>(fileCount) + 1) * 3;
@@ -311,11 +372,12 @@ void RunInstallation(RunProgress& shownPage) {
     const ProgressPlan plan = PlanProgress(Installer.FileCount);
     page.SetBar(plan.maximum, plan.step);
 
+    const std::string createdAbove = OutermostMissingFolderAbove(Installer.InstallDir);
     win::ForceDirectories(Installer.InstallDir);  // a failure shows when the log cannot be written
     SignalRunningCopiesToQuit(page);
 
     Run run(page);
-    run.RecordSetupValues();
+    run.RecordSetupValues(createdAbove);
     run.InstallFiles();
     run.CreateStartMenuGroupIfWanted();
     run.CreateShortcuts();

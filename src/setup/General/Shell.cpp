@@ -4,6 +4,7 @@
 
 #include "core/journal.h"
 #include "core/text.h"
+#include "core/upgrade.h"
 #include "win/files.h"
 #include "win/local_time.h"
 #include "win/registry.h"
@@ -75,14 +76,35 @@ std::string QuietUninstallCommand(const std::string& uninstallerPath, const std:
 
 std::string UninstallKeyPath(const std::string& keyName) { return kUninstallKey + keyName; }
 
-bool RegisterUninstaller(const std::string& keyName, const std::string& displayName,
+core::EarlierInstallation FindEarlierInstallation(const std::string& keyName) {
+    const win::RegistryKey entry = win::OpenRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey + keyName, KEY_READ);
+    if (!entry) return {};
+    // A value of another type says nothing of a folder.
+    const auto text = [&](const char* name) {
+        try {
+            return win::ReadRegistryString(entry, name).value_or("");
+        } catch (const win::RegistryError&) {
+            return std::string();
+        }
+    };
+    core::EarlierInstallation earlier{core::FolderOfEntry(text("InstallLocation"), text("UninstallString")),
+                                      text("DisplayVersion")};
+    // Only a folder that still holds its log is an installation to update.
+    if (earlier.folder.empty() || !win::FileExists(earlier.folder + "setup.log")) return {};
+    return earlier;
+}
+
+EntryWritten RegisterUninstaller(const std::string& keyName, const std::string& displayName,
                          const std::string& uninstallerPath, const std::string& logPath,
                          const UninstallEntryDetails& details) {
     const auto entry = win::CreateRegistryKey(HKEY_LOCAL_MACHINE, kUninstallKey + keyName, KEY_ALL_ACCESS);
-    // An entry left by an earlier installation stays as it is.
-    if (!entry.key || !entry.isNew) return false;
-    win::WriteRegistryString(entry.key, "DisplayName", displayName);
-    win::WriteRegistryString(entry.key, "UninstallString", UninstallCommand(uninstallerPath, logPath));
+    if (!entry.key) return EntryWritten::No;
+    // The name and the command stay as the first installation wrote them;
+    // the rest describes the installation as it stands after this run.
+    if (entry.isNew) {
+        win::WriteRegistryString(entry.key, "DisplayName", displayName);
+        win::WriteRegistryString(entry.key, "UninstallString", UninstallCommand(uninstallerPath, logPath));
+    }
 
     // What the list of installed programs shows, and what package managers
     // use to remove the program without a person.
@@ -100,5 +122,5 @@ bool RegisterUninstaller(const std::string& keyName, const std::string& displayN
     win::WriteRegistryDword(entry.key, "NoModify", 1);
     win::WriteRegistryDword(entry.key, "NoRepair", 1);
     win::WriteRegistryString(entry.key, "QuietUninstallString", QuietUninstallCommand(uninstallerPath, logPath));
-    return true;
+    return entry.isNew ? EntryWritten::Created : EntryWritten::Updated;
 }

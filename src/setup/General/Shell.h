@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/upgrade.h"
+
 // The Program Files folder as the registry stores it (normally without a
 // final "\"), or "C:\Program Files" when it stores none.  A value that is not
 // text raises a win::RegistryError.
@@ -33,13 +35,18 @@ struct UninstallEntryDetails {
     uint64_t installedBytes = 0;  // EstimatedSize, in KiB rounded up
 };
 
-// Adds the entry to the list of installed programs unless one of that key
-// name exists: DisplayName and UninstallString, the details, InstallDate
-// (today), NoModify and NoRepair, and QuietUninstallString.  True when it
-// wrote the entry.  A key that cannot be created (no administrator rights)
+// The earlier installation that the entry of that key name describes, when
+// its folder still holds a setup.log; nothing found otherwise.
+core::EarlierInstallation FindEarlierInstallation(const std::string& keyName);
+
+// Adds the entry to the list of installed programs: DisplayName and
+// UninstallString when the key is new (an existing entry keeps its own), and
+// always the details, InstallDate (today), NoModify and NoRepair, and
+// QuietUninstallString, so that they describe this installation.  A key that cannot be created (no administrator rights)
 // is skipped silently; a value that cannot be written raises a
 // win::RegistryError.
-bool RegisterUninstaller(const std::string& keyName, const std::string& displayName,
+enum class EntryWritten { No, Created, Updated };
+EntryWritten RegisterUninstaller(const std::string& keyName, const std::string& displayName,
                          const std::string& uninstallerPath, const std::string& logPath,
                          const UninstallEntryDetails& details = {});
 

@@ -2,6 +2,7 @@
 
 #include "SetupFrm/SetupFrm.h"
 #include "Variable/Variable.h"
+#include "core/upgrade.h"
 #include "ui/application.h"
 
 std::string ShortcutSummary(bool wantStartMenu, bool wantDesktop) {
@@ -9,11 +10,17 @@ std::string ShortcutSummary(bool wantStartMenu, bool wantDesktop) {
     return wantDesktop ? "Sur le bureau" : "Aucun";
 }
 
+const char* const kStartText = "Cliquez sur \"Suivant\" pour démarrer l'installation...";
+
 TForm3::TForm3() : TPage("TForm3", 210) {}
 
 void TForm3::FormShow() {
     ApplicationLabel.SetText(Installer.AppName);
-    VersionLabel.SetText(Installer.AppVersion);
+    // An update of the installation found at start-up says so.
+    const bool update = core::IsEarlierFolder(Installer.Earlier, Installer.InstallDir);
+    VersionLabel.SetText(update ? core::UpdateVersionSummary(Installer.AppVersion, Installer.Earlier)
+                                : Installer.AppVersion);
+    Label4.SetText(update ? core::kUpdateStartText : kStartText);
     DossierLabel.SetText(Installer.InstallDir);
     RaccourciLabel.SetText(ShortcutSummary(Installer.WantStartMenu, Installer.WantDesktop));
 }

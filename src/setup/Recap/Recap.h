@@ -7,6 +7,9 @@
 #include "SetupFrm/Page.h"
 #include "ui/controls.h"
 
+// The summary's last line on a first installation.
+extern const char* const kStartText;
+
 // The shortcut line of the summary for the two choices of page 2.
 std::string ShortcutSummary(bool wantStartMenu, bool wantDesktop);
 
@@ -41,7 +44,7 @@ private:
     ui::Label Label5{GroupBox1, Heading("Raccourci :", 92)};
     ui::Label RaccourciLabel{GroupBox1, Value("RaccourciLabel", 92)};
     ui::Label Label4{GroupBox1,
-                     {.caption = "Cliquez sur \"Suivant\" pour démarrer l'installation...",
+                     {.caption = kStartText,
                       .bounds = {32, 120, 369, 14},
                       .centred = true}};
     ui::Button SuivantBtn{*this, ForwardButton("Suivant", [this] { SuivantBtnClick(); })};

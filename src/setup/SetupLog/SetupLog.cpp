@@ -38,6 +38,8 @@ void TSetupLog::SetUninstallName(const std::string& name) { Write(kSetup, "Desin
 
 void TSetupLog::SetRunName(const std::string& name) { Write(kSetup, "Run", name); }
 
+void TSetupLog::SetCreatedFolder(const std::string& folder) { Write(kSetup, "DossierCree", folder); }
+
 void TSetupLog::SetFileCount(int32_t n) {
     entryCount_ = n;
     Write(kSetup, kFileCountKey, std::to_string(n));

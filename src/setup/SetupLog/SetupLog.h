@@ -5,6 +5,8 @@
 //
 //   [Information]  Attention, Commentaire         fixed texts
 //   [Setup]        Nom, DossierInstall, Desinstall, Run, Fichiers, DossierDemarrage
+//                  DossierCree = the outermost folder above DossierInstall that
+//                  the installation made, when it made any: it goes too
 //   [Fichier_N]    Nom = full path of one created file or shortcut, N = 1..Fichiers
 //                  Conserver = 1 when the file was there already, newer, and
 //                  the installation left it: the uninstaller leaves it too
@@ -33,6 +35,7 @@ public:
     void SetStartMenuFolder(const std::string& folder);
     void SetUninstallName(const std::string& name);
     void SetRunName(const std::string& name);
+    void SetCreatedFolder(const std::string& folder);
     void SetFileCount(int32_t n);
     // Records one more created item under [Fichier_<count + 1>].
     void AddFile(const std::string& path);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/setup_command.h"
+#include "core/upgrade.h"
 
 struct InstallerState {
     std::string WorkDir;             // writable work folder, ends with "\"; empty: none found
@@ -21,6 +22,10 @@ struct InstallerState {
     std::string UninstallName;       // manifest Desinstall
     std::string RunName;             // manifest Run
     std::string Publisher;           // manifest Editeur, optional: may be empty
+
+    // The installation of this application found at start-up, which this one
+    // updates; none on a first installation.
+    core::EarlierInstallation Earlier;
 
     // The command line's choices; a bare start leaves them all off.
     core::SetupOptions CommandLine;

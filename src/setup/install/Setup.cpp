@@ -6,15 +6,18 @@
 
 #include "Chemin/Chemin.h"
 #include "Deroulement/InstallationRun.h"
+#include "General/Shell.h"
 #include "General/WorkDir.h"
 #include "Journal/Journal.h"
 #include "Variable/Variable.h"
 #include "core/setup_command.h"
 #include "core/text.h"
+#include "core/upgrade.h"
 #include "install/MainWindows.h"
 #include "install/StartUp.h"
 #include "ui/application.h"
 #include "ui/message_dialog.h"
+#include "win/named_lock.h"
 
 namespace {
 
@@ -36,6 +39,8 @@ const char* Verdict(core::SetupResult result) {
     case core::SetupResult::Cancelled: return "L'installation a été annulée.";
     case core::SetupResult::CannotStart: return "L'installation n'a pas pu démarrer.";
     case core::SetupResult::BadCommandLine: return "La ligne de commande est incorrecte : rien n'a été installé.";
+    case core::SetupResult::Downgrade: return "Une version plus récente est installée : elle a été gardée.";
+    case core::SetupResult::InProgress: return "Une autre installation est en cours : rien n'a été installé.";
     }
     return "";
 }
@@ -44,6 +49,25 @@ int Finish(core::SetupResult result) {
     const int code = core::SetupExitCode(result, Installer.CommandLine.switchesGiven);
     Journal.Write(std::string(Verdict(result)) + " Code de sortie : " + std::to_string(code) + ".");
     return code;
+}
+
+// Finds the installation that this one updates.  Over a newer one, goes on
+// only when the command line allows it or the person says yes; a silent run
+// is answered no.
+bool AcceptEarlierInstallation() {
+    Installer.Earlier = FindEarlierInstallation(Installer.UninstallName);
+    const core::EarlierInstallation& earlier = Installer.Earlier;
+    if (!earlier.Found()) return true;
+    Journal.Write("Installation existante : version " + (earlier.version.empty() ? "inconnue" : earlier.version) +
+                  " dans " + earlier.folder);
+    if (Installer.CommandLine.allowDowngrade || !core::InstalledIsNewer(earlier.version, Installer.AppVersion))
+        return true;
+    if (ui::ShowDialog(ui::DialogKind::Confirmation,
+                       core::DowngradeQuestion(Installer.AppName, earlier, Installer.AppVersion),
+                       ui::DialogButtons::NoYes) == ui::DialogResult::Yes)
+        return true;
+    Installer.Result = Installer.CommandLine.Unattended() ? core::SetupResult::Downgrade : core::SetupResult::Cancelled;
+    return false;
 }
 
 // What the options page would have stored, from the command line.
@@ -87,6 +111,18 @@ int RunSetup(const std::string& arguments) {
     if (!StartUp()) return Finish(core::SetupResult::CannotStart);
     Journal.Write("Installation de " + Installer.AppName + " " + Installer.AppVersion + " ; dossier de travail : " +
                   Installer.WorkDir);
+    // One installation or uninstallation of the application at a time, for
+    // as long as this process lives.
+    const auto lock = win::NamedLock::TryAcquire(core::InstallationLockName(Installer.UninstallName));
+    if (!lock) {
+        ui::ShowDialog(ui::DialogKind::Warning, core::InProgressText(Installer.AppName), ui::DialogButtons::Ok);
+        RemoveWorkDir();
+        return Finish(core::SetupResult::InProgress);
+    }
+    if (!AcceptEarlierInstallation()) {
+        RemoveWorkDir();
+        return Finish(Installer.Result);
+    }
     if (options.Unattended()) ChooseWithoutAPerson();
 
     if (options.mode == core::SetupMode::VerySilent) {

@@ -38,6 +38,10 @@ std::set<std::string> DriveContents() {
             const std::string path = Lower(folder + name);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (path + "\\" == temp) continue;
+                // The profile's folders lead into the Linux home, whose hidden
+                // folders other programs change meanwhile (and where Wine
+                // puts Linux menu entries for new shortcuts).
+                if (name[0] == '.') continue;
                 paths.insert(path + "\\");
                 walk(folder + name + "\\");
             } else {

@@ -28,7 +28,8 @@ std::string LinkTarget(const std::string& path);
 void ExpectFilesAndLogHead(int entries);
 // Every file and folder of drive C:, in lower case, but the temporary
 // folder, where journals lie and the uninstaller's copy waits for the next
-// restart.
+// restart, and the hidden folders of the Linux home that the profile's
+// folders lead to.
 std::set<std::string> DriveContents();
 // What `a` holds and `b` does not.
 std::set<std::string> Difference(const std::set<std::string>& a, const std::set<std::string>& b);
