@@ -1,9 +1,9 @@
-// The packaging tool's reader and writer of a stub's resources, on damaged
-// and hostile stubs.  Invariants: an image is read or refused, never read out
-// of bounds; the resources read are no more than the file's bytes hold; what
-// is written reads back with the added resource; and the work stays bounded
-// by the image's size (libFuzzer's timeout catches a tree that makes it grow
-// with the square of its entries).
+// The packaging tool's reader and writer of a stub's resources, and its test
+// for a signature, on damaged and hostile stubs.  Invariants: an image is read
+// or refused, never read out of bounds; the resources read are no more than
+// the file's bytes hold; what is written reads back with the added resource;
+// and the work stays bounded by the image's size (libFuzzer's timeout catches
+// a tree that makes it grow with the square of its entries).
 #include <cstdlib>
 
 #include "pe_resources.h"
@@ -22,6 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size_t bytes = 0;
         for (const pe::Resource& resource : pe::ReadResources(image)) bytes += resource.data.size();
         Check(bytes <= size);
+    } catch (const pe::FormatError&) {
+    }
+    try {
+        pe::HasCertificateTable(image);
     } catch (const pe::FormatError&) {
     }
 

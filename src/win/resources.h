@@ -8,7 +8,8 @@
 
 namespace win {
 
-// The bytes of the named RCDATA resource; names match without regard to case.
+// The bytes of the RCDATA resource named by this Windows-1252 text, on every
+// ANSI code page; names match without regard to case.
 // The bytes live as long as the module, so nothing needs releasing.
 std::optional<std::span<const uint8_t>> FindRawData(const std::string& name);
 

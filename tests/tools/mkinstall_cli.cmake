@@ -1,5 +1,6 @@
 # Runs the packaging tool as a packager would.
-#   cmake -DMKINSTALL=... -DSTUB=... -DDLL=<a DLL> -DSOURCE=<tests/tools> -DWORK=<scratch folder> -P mkinstall_cli.cmake
+#   cmake -DMKINSTALL=... -DSTUB=... -DDLL=<a DLL> -DSMALL_DISK=<scripts/with-small-disk> -DSOURCE=<tests/tools>
+#         -DWORK=<scratch folder> -P mkinstall_cli.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
@@ -62,6 +63,8 @@ run(2 ${pack} --sgin a.pfx)
 expect_in("${err}" "mkinstall: unknown option \"--sgin\"\n")
 run(2 ${pack} --password-file p.txt)
 expect_in("${err}" "mkinstall: --password-file goes with --sign\n")
+run(2 ${pack} --signtool osslsigncode)
+expect_in("${err}" "mkinstall: --signtool goes with --sign\n")
 run(3 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${WORK}/absent.exe -o ${WORK}/three.exe)
 expect_in("${err}" "mkinstall: ${WORK}/absent.exe: cannot read")
 
@@ -76,6 +79,32 @@ foreach(case "${SOURCE}/valid.lst|not an executable" "${DLL}|it is a DLL")
 endforeach()
 if(EXISTS ${WORK}/wrong_stub.exe)
   message(FATAL_ERROR "an installer was built from a wrong stub")
+endif()
+
+# A write that fails leaves nothing beside the output, neither a half
+# installer nor its temporary file: an output that names a folder, which the
+# finished file cannot replace; and a full disk (a 128 KiB one, smaller than
+# the stub), where this machine can mount one.
+file(MAKE_DIRECTORY ${WORK}/folder.exe/inside)
+run(3 ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${STUB} -o ${WORK}/folder.exe)
+expect_in("${err}" "mkinstall: ${WORK}/folder.exe: cannot write")
+file(GLOB leftovers ${WORK}/folder.exe.*)
+if(leftovers)
+  message(FATAL_ERROR "a failed write left ${leftovers}")
+endif()
+file(WRITE ${WORK}/on_small_disk.sh [[
+disk=$(printf '%s' "$SMALL_DISK" | cut -c3- | tr '\\' /)
+"$@" -o "$disk/install.exe"
+echo "exit $?"
+ls -A "$disk"
+]])
+execute_process(COMMAND ${SMALL_DISK} 128K SMALL_DISK sh ${WORK}/on_small_disk.sh
+                        ${MKINSTALL} ${SOURCE}/valid.lst ${SOURCE}/payload --stub ${STUB}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(rc EQUAL 77)
+  message(STATUS "the full disk is not tried: ${err}")
+elseif(NOT out STREQUAL "exit 3\n" OR NOT err MATCHES "install.exe.tmp: cannot write")
+  message(FATAL_ERROR "on a full disk: ${out}${err}")
 endif()
 
 # --sizes rewrites Taille to the real sizes and keeps everything else.

@@ -113,6 +113,18 @@ TEST(PeResources, RefusesWhatIsNoExecutable) {
     EXPECT_THROW(WriteResources(shortHeader, {}), FormatError);
 }
 
+// The header offset is any 32-bit value: near its top, a bounds check that
+// adds to it wraps around in the 32-bit tool, which then reads far outside
+// the file.
+TEST(PeResources, AHeaderOffsetNearFourGigabytesIsRefused) {
+    for (const uint32_t peAt : {0xFFFFFFFFu, 0xFFFFFFFEu, 0xFFFFFFFDu, 0xFFFFFFFCu, 0xFFFFFFE8u, 0x3FDu}) {
+        Bytes image = MinimalImage();
+        Put32(image, 0x3C, peAt);
+        EXPECT_THROW(ReadResources(image), FormatError) << std::hex << peAt;
+        EXPECT_THROW(ReadImageKind(image), FormatError) << std::hex << peAt;
+    }
+}
+
 // Damaged images must be refused or read, never read out of bounds (the
 // sanitizers of the native build watch every access); an image that can be
 // rewritten gives one that reads back with the added resource.
@@ -209,6 +221,45 @@ TEST(PeResources, TreesThatAskMoreReadingThanTheFileHoldsAreRefused) {
         PutDirectory(tree, directories, nameIds, languages, true);
         EXPECT_THROW(ReadResources(ImageWithResources(tree)), FormatError);
     }
+}
+
+// One long name shared by a directory of 65535 languages: copied into each
+// resource, it would ask for 8 GiB from a file of 660 KiB.
+TEST(PeResources, ANameSharedByEveryEntryOfALargeDirectoryIsRefused) {
+    const size_t name = 0x100, languages = 0x20100, entries = 0xFFFF;
+    const size_t data = languages + 16 + entries * 8;
+    Bytes tree(data + 16, 0);
+    Put16(tree, name, 0xFFFF);
+    for (size_t c = 1; c <= 0xFFFF; ++c) Put16(tree, name + 2 * c, 'A');
+    PutDirectory(tree, 0, {kRcData}, {0x18 | kDirectory}, false);
+    PutDirectory(tree, 0x18, {static_cast<uint32_t>(name) | 0x80000000},
+                 {static_cast<uint32_t>(languages) | kDirectory}, true);
+    PutDirectory(tree, languages, std::vector<uint32_t>(entries, 0), std::vector<uint32_t>(entries, data), false);
+    Put32(tree, data, 0x2000);  // no bytes: the data bound does not stop it
+    EXPECT_THROW(ReadResources(ImageWithResources(tree)), FormatError);
+}
+
+// Sections are found by address whatever their order in the table, so that
+// the lookup can be a binary search; overlapping ones are refused, as the
+// loader refuses them.
+TEST(PeResources, SectionsAreFoundByAddressAndMustNotOverlap) {
+    Bytes tree(0x80, 0);
+    PutDirectory(tree, 0, {kRcData}, {0x18 | kDirectory}, false);
+    PutDirectory(tree, 0x18, {1}, {0x30 | kDirectory}, false);
+    PutDirectory(tree, 0x30, {0}, {0x48}, false);
+    Put32(tree, 0x48, 0x2000 + 0x60);
+    Put32(tree, 0x4C, 3);
+    std::copy_n("abc", 3, tree.begin() + 0x60);
+    Bytes image = ImageWithResources(tree);
+    // The two section headers swapped: .rsrc (0x2000) first, .text (0x1000) second.
+    const size_t table = 0x44 + 20 + 224;
+    std::swap_ranges(image.begin() + table, image.begin() + table + 40, image.begin() + table + 40);
+    const std::vector<Resource> read = ReadResources(image);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].data, (Bytes{'a', 'b', 'c'}));
+
+    Put32(image, table + 40 + 8, 0x1001);  // .text now runs into .rsrc
+    EXPECT_THROW(ReadResources(image), FormatError);
 }
 
 TEST(PeResources, ResourcesOfAStubWithNoOtherSectionFollowItsHeaders) {

@@ -34,25 +34,61 @@ check(${MKINSTALL} ${app}/SETUP.LST ${app}/files --stub ${STUB} -o ${WORK}/unsig
 expect_sound_checksum(${WORK}/unsigned.exe)
 
 set(installer ${WORK}/Cartographe.exe)
-check(${MKINSTALL} ${app}/SETUP.LST ${app}/files --stub ${STUB} -o ${installer}
-      --sign ${WORK}/cert.pfx --password-file ${WORK}/password.txt)
-check(osslsigncode verify -CAfile ${WORK}/cert.pem -in ${installer})
-if(NOT out MATCHES "Signature verification: ok")
-  message(FATAL_ERROR "osslsigncode does not find the signature sound:\n${out}")
-endif()
-expect_sound_checksum(${installer})
+# sign(expected_rc [args...]): packs and signs into the installer, from a
+# working folder that holds a planted osslsigncode, with `sign_env` added.
+file(MAKE_DIRECTORY ${WORK}/planted ${WORK}/on_path)
+set(fake_signer "#!/bin/sh\n# Copies -in to -out unsigned, and ends with 0.\nwhile [ $# -gt 1 ]; do\n  case \"$1\" in -in) in=$2 ;; -out) out=$2 ;; esac\n  shift\ndone\ncp \"$in\" \"$out\"\n")
+foreach(dir planted on_path)
+  file(WRITE ${WORK}/${dir}/osslsigncode "${fake_signer}")
+  file(CHMOD ${WORK}/${dir}/osslsigncode PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+endforeach()
+function(sign expected_rc)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env ${sign_env} ${MKINSTALL} ${app}/SETUP.LST ${app}/files
+                          --stub ${STUB} -o ${installer} --sign ${WORK}/cert.pfx ${ARGN}
+                  WORKING_DIRECTORY ${WORK}/planted RESULT_VARIABLE rc ERROR_VARIABLE err OUTPUT_QUIET)
+  if(NOT rc EQUAL expected_rc)
+    message(FATAL_ERROR "signing with ${sign_env} ${ARGN}: exit ${rc}, expected ${expected_rc}\n${err}")
+  endif()
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+function(expect_signed)
+  check(osslsigncode verify -CAfile ${WORK}/cert.pem -in ${installer})
+  if(NOT out MATCHES "Signature verification: ok")
+    message(FATAL_ERROR "osslsigncode does not find the signature sound:\n${out}")
+  endif()
+  expect_sound_checksum(${installer})
+endfunction()
+# A refused signing says why, and leaves the signed installer as it was.
+function(expect_refused reason)
+  file(SHA256 ${installer} before)
+  sign(3 ${ARGN})
+  file(SHA256 ${installer} after)
+  file(GLOB leftovers ${installer}.*)
+  if(NOT err MATCHES "${reason}" OR NOT before STREQUAL after OR leftovers)
+    message(FATAL_ERROR "${ARGN}: installer changed: ${before} ${after}, left: ${leftovers}\n${err}")
+  endif()
+endfunction()
 
-# A wrong password signs nothing, and leaves the signed installer as it was.
-file(SHA256 ${installer} before)
+# The osslsigncode of a folder the PATH names in full, never the working
+# folder's, even with "." on the PATH.
+set(sign_env "PATH=.:$ENV{PATH}")
+sign(0 --password-file ${WORK}/password.txt)
+expect_signed()
+
+# A wrong password signs nothing.
 file(WRITE ${WORK}/wrong.txt "not the password\n")
-execute_process(COMMAND ${MKINSTALL} ${app}/SETUP.LST ${app}/files --stub ${STUB} -o ${installer}
-                        --sign ${WORK}/cert.pfx --password-file ${WORK}/wrong.txt
-                RESULT_VARIABLE rc ERROR_VARIABLE err OUTPUT_QUIET)
-file(SHA256 ${installer} after)
-file(GLOB leftovers ${WORK}/Cartographe.exe.*)
-if(NOT rc EQUAL 3 OR NOT err MATCHES "cert.pfx: osslsigncode could not sign" OR NOT before STREQUAL after OR leftovers)
-  message(FATAL_ERROR "a wrong password: exit ${rc}, installer changed: ${before} ${after}, left: ${leftovers}\n${err}")
-endif()
+expect_refused("cert.pfx: [^\n]*osslsigncode could not sign" --password-file ${WORK}/wrong.txt)
+
+# A signing tool on the PATH that ends with 0 without signing is found out.
+set(sign_env "PATH=${WORK}/on_path:$ENV{PATH}")
+expect_refused("osslsigncode ended as if it had signed, but the installer it wrote carries no signature"
+               --password-file ${WORK}/password.txt)
+
+# --signtool names the tool outright, with no PATH at all.
+find_program(osslsigncode osslsigncode REQUIRED)
+set(sign_env "PATH=")
+sign(0 --password-file ${WORK}/password.txt --signtool ${osslsigncode})
+expect_signed()
 
 # The signed file installs, every accented name in place.
 check(${WINE_RUN} --prefix ${WORK}/prefix ${installer} /S /LOG=Z:${WORK}/journal.txt)

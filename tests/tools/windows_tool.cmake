@@ -2,21 +2,25 @@
 # Linux tool, from a manifest of another application kept in a folder with
 # accents, and says the same things in the same bytes.
 #   cmake "-DWINE_RUN=<wine-run command>" -DMKINSTALL_EXE=... -DHOST_MKINSTALL=... -DSTUB_x86=... -DSTUB_x64=...
-#         -DSOURCE=<tests/tools> -DWORK=<scratch> -P windows_tool.cmake
+#         -DFAKE_SIGNER=<fake_signer.exe> -DSOURCE=<tests/tools> -DWORK=<scratch> -P windows_tool.cmake
 file(REMOVE_RECURSE ${WORK})
 set(app "${WORK}/Éditions Mérou")
 file(COPY ${SOURCE}/other_app/ DESTINATION ${app})
 
 # run(<exe or linux> expected_rc args...): the Windows tool gets its paths
-# as Z:, the Linux one as they are.
+# as Z:, the Linux one as they are.  `run_env` adds variables, `run_dir` sets
+# the working folder.
 function(run tool expected_rc)
   if(tool STREQUAL "exe")
     list(TRANSFORM ARGN REPLACE "^/" "Z:/")
-    set(command ${WINE_RUN} ${MKINSTALL_EXE} ${ARGN})
+    set(command ${CMAKE_COMMAND} -E env ${run_env} ${WINE_RUN} ${MKINSTALL_EXE} ${ARGN})
   else()
     set(command ${HOST_MKINSTALL} ${ARGN})
   endif()
-  execute_process(COMMAND ${command} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT run_dir)
+    set(run_dir ${WORK})
+  endif()
+  execute_process(COMMAND ${command} WORKING_DIRECTORY ${run_dir} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT rc EQUAL expected_rc)
     message(FATAL_ERROR "${command}: exit ${rc}, expected ${expected_rc}\n${out}${err}")
   endif()
@@ -66,3 +70,28 @@ run(linux 1 "${app}/wrong.lst" "${app}/files" --stub ${STUB_x64} -o ${WORK}/wron
 if(NOT windows STREQUAL err OR NOT err MATCHES "Taille: is 4999 but \"légende.txt\" holds 5000 bytes\n")
   message(FATAL_ERROR "the tools report differently:\nmkinstall.exe:\n${windows}\nmkinstall:\n${err}")
 endif()
+
+# Signing runs osslsigncode.exe only from a folder that the PATH names in
+# full, and keeps the previous installer unless the result carries a
+# signature.  The stand-in signer copies the file unsigned and ends with 0.
+file(MAKE_DIRECTORY ${WORK}/planted ${WORK}/on_path)
+file(COPY_FILE ${FAKE_SIGNER} ${WORK}/planted/osslsigncode.exe)
+file(COPY_FILE ${FAKE_SIGNER} ${WORK}/on_path/osslsigncode.exe)
+file(WRITE ${WORK}/cert.pfx "not read")
+string(REPLACE "/" "\\" on_path "Z:${WORK}/on_path")
+set(previous ${WORK}/planted/signed.exe)
+foreach(case "planted in the working folder|WINEPATH=|cannot find osslsigncode"
+             "on the PATH, signing nothing|WINEPATH=${on_path}|carries no signature")
+  string(REPLACE "|" ";" case "${case}")
+  list(GET case 0 what)
+  list(GET case 1 run_env)
+  list(GET case 2 expected)
+  file(WRITE ${previous} "the previous installer")
+  set(run_dir ${WORK}/planted)
+  run(exe 3 "${app}/SETUP.LST" "${app}/files" --stub ${STUB_x64} -o ${previous} --sign ${WORK}/cert.pfx)
+  file(READ ${previous} kept)
+  file(GLOB leftovers ${previous}.*)
+  if(NOT err MATCHES "${expected}" OR NOT kept STREQUAL "the previous installer" OR leftovers)
+    message(FATAL_ERROR "a signing tool ${what}: installer now \"${kept}\", left: ${leftovers}\n${err}")
+  endif()
+endforeach()

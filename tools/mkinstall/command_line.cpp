@@ -10,6 +10,7 @@ std::filesystem::path* PathOption(Options& options, const std::string& name) {
     if (name == "--stub") return &options.stub;
     if (name == "--sign") return &options.signingCertificate;
     if (name == "--password-file") return &options.passwordFile;
+    if (name == "--signtool") return &options.signTool;
     return nullptr;
 }
 
@@ -59,6 +60,8 @@ Options ParseCommandLine(const std::vector<std::string>& arguments) {
     if (options.output.empty()) throw UsageError("-o names no output file");
     if (!options.passwordFile.empty() && options.signingCertificate.empty())
         throw UsageError("--password-file goes with --sign");
+    if (!options.signTool.empty() && options.signingCertificate.empty())
+        throw UsageError("--signtool goes with --sign");
     if (sizes && !options.signingCertificate.empty())
         throw UsageError("--sizes writes a manifest, which --sign cannot sign");
     options.mode = sizes ? Options::Mode::Sizes : Options::Mode::Pack;
@@ -83,6 +86,8 @@ std::string HelpText() {
            "  --force                build even when the manifest has errors\n"
            "  --sign <cert.pfx>      sign the installer with osslsigncode (Authenticode, SHA-256)\n"
            "  --password-file <file> the certificate's password, on the file's first line\n"
+           "  --signtool <program>   the osslsigncode to sign with (by default, the one in\n"
+           "                         a folder of the PATH given in full)\n"
            "  --sizes                set each Taille above 0 to the size of its file, and\n"
            "                         write the manifest instead of an installer\n"
            "  --help                 show this text\n"

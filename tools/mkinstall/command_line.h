@@ -29,6 +29,7 @@ struct Options {
     bool force = false;
     std::filesystem::path signingCertificate;  // a PKCS#12 file; no signing when empty
     std::filesystem::path passwordFile;
+    std::filesystem::path signTool;  // osslsigncode from the PATH when empty
 };
 
 // A command line that asks for nothing that can be done; its text says why.

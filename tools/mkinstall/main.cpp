@@ -8,6 +8,7 @@
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -88,14 +89,19 @@ void WriteInstaller(const Options& options, const Bytes& installer) {
     const std::filesystem::path signedFile = WithSuffix(options.output, ".signed");
     WriteBytes(unsignedFile, installer);
     try {
-        Sign(unsignedFile, signedFile, options.signingCertificate, options.passwordFile);
+        Sign(unsignedFile, signedFile, options.signingCertificate, options.passwordFile, options.signTool);
     } catch (...) {
         std::error_code ignored;
         std::filesystem::remove(unsignedFile, ignored);
         throw;
     }
-    std::filesystem::remove(unsignedFile);
-    std::filesystem::rename(signedFile, options.output);
+    std::error_code error;
+    std::filesystem::remove(unsignedFile, error);
+    std::filesystem::rename(signedFile, options.output, error);
+    if (error) {
+        std::filesystem::remove(signedFile, error);
+        throw std::runtime_error(Utf8(options.output) + ": cannot write");
+    }
 }
 
 int Build(const Options& options) {

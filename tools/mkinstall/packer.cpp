@@ -78,12 +78,22 @@ Bytes ReadBytes(const std::filesystem::path& path) {
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
     std::filesystem::path temporary = path;
     temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) throw std::runtime_error(Utf8(temporary) + ": cannot write");
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error(Utf8(temporary) + ": cannot write");
+    // From here the temporary file is ours: a failure (a full disk, a target
+    // that cannot be replaced) takes it away again.
+    std::error_code error;
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        std::filesystem::remove(temporary, error);
+        throw std::runtime_error(Utf8(temporary) + ": cannot write");
     }
-    std::filesystem::rename(temporary, path);
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        throw std::runtime_error(Utf8(path) + ": cannot write");
+    }
 }
 
 Bytes Compress(const Bytes& data, const std::function<void(uint64_t done)>& progress) {

@@ -17,15 +17,23 @@ constexpr size_t kSectionHeaderSize = 40;
 constexpr int kResourceDirectory = 2;
 constexpr int kSecurityDirectory = 4;
 
-uint16_t Get16(std::span<const uint8_t> bytes, size_t at) {
-    if (at + 2 > bytes.size()) throw FormatError("truncated executable");
-    return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
+// Offsets come from the file, up to 0xFFFFFFFF plus a little: in 64 bits,
+// and compared as "room left", so that no sum wraps in a 32-bit build.
+bool Holds(std::span<const uint8_t> bytes, uint64_t at, uint64_t length) {
+    return at <= bytes.size() && bytes.size() - at >= length;
 }
 
-uint32_t Get32(std::span<const uint8_t> bytes, size_t at) {
-    if (at + 4 > bytes.size()) throw FormatError("truncated executable");
-    return static_cast<uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16) |
-           static_cast<uint32_t>(bytes[at + 3]) << 24;
+uint16_t Get16(std::span<const uint8_t> bytes, uint64_t at) {
+    if (!Holds(bytes, at, 2)) throw FormatError("truncated executable");
+    const size_t i = static_cast<size_t>(at);
+    return static_cast<uint16_t>(bytes[i] | bytes[i + 1] << 8);
+}
+
+uint32_t Get32(std::span<const uint8_t> bytes, uint64_t at) {
+    if (!Holds(bytes, at, 4)) throw FormatError("truncated executable");
+    const size_t i = static_cast<size_t>(at);
+    return static_cast<uint32_t>(bytes[i] | bytes[i + 1] << 8 | bytes[i + 2] << 16) |
+           static_cast<uint32_t>(bytes[i + 3]) << 24;
 }
 
 void Put16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
@@ -63,15 +71,20 @@ struct Layout {
     size_t dataDirectoryAt;    // the first data directory entry
     uint32_t directoryCount;
     uint32_t sectionAlignment, fileAlignment, sizeOfHeaders;
-    std::vector<Section> sections;
+    std::vector<Section> sections;  // in the table's order
+    // The sections that take room in the image, by address, so that finding
+    // one costs a binary search however many sections a crafted file lists.
+    std::vector<Section> byAddress;
 };
+
+uint32_t Extent(const Section& s) { return std::max(s.virtualSize, s.rawSize); }
 
 Layout ParseLayout(std::span<const uint8_t> image) {
     if (image.size() < 0x40 || image[0] != 'M' || image[1] != 'Z') throw FormatError("not an executable (no MZ)");
     const uint32_t peAt = Get32(image, 0x3C);
     if (Get32(image, peAt) != 0x00004550) throw FormatError("not a PE executable");
     Layout layout{};
-    layout.coffAt = peAt + 4;
+    layout.coffAt = size_t{peAt} + 4;  // read above, so inside the file
     const uint16_t sectionCount = Get16(image, layout.coffAt + 2);
     const uint16_t optionalSize = Get16(image, layout.coffAt + 16);
     layout.optionalAt = layout.coffAt + 20;
@@ -105,20 +118,29 @@ Layout ParseLayout(std::span<const uint8_t> image) {
             uint64_t{section.virtualAddress} + std::max(section.virtualSize, section.rawSize) > 0x80000000u)
             throw FormatError("section outside the file or the image");
         layout.sections.push_back(section);
+        if (Extent(section) > 0) layout.byAddress.push_back(section);
+    }
+    std::sort(layout.byAddress.begin(), layout.byAddress.end(),
+              [](const Section& a, const Section& b) { return a.virtualAddress < b.virtualAddress; });
+    // The loader maps sections one after the other; overlapping ones would
+    // give an address two meanings.
+    for (size_t i = 1; i < layout.byAddress.size(); ++i) {
+        const Section& before = layout.byAddress[i - 1];
+        if (before.virtualAddress + Extent(before) > layout.byAddress[i].virtualAddress)
+            throw FormatError("overlapping sections");
     }
     return layout;
 }
 
 // File offset of an address of the loaded image.
 size_t OffsetOf(const Layout& layout, uint32_t rva) {
-    for (const Section& s : layout.sections) {
-        const uint32_t size = std::max(s.virtualSize, s.rawSize);
-        if (rva >= s.virtualAddress && rva < s.virtualAddress + size) {
-            if (rva - s.virtualAddress >= s.rawSize) throw FormatError("resource outside the file");
-            return s.rawPointer + (rva - s.virtualAddress);
-        }
-    }
-    throw FormatError("address outside every section");
+    const auto after = std::upper_bound(layout.byAddress.begin(), layout.byAddress.end(), rva,
+                                        [](uint32_t address, const Section& s) { return address < s.virtualAddress; });
+    if (after == layout.byAddress.begin()) throw FormatError("address outside every section");
+    const Section& s = *std::prev(after);
+    if (rva - s.virtualAddress >= Extent(s)) throw FormatError("address outside every section");
+    if (rva - s.virtualAddress >= s.rawSize) throw FormatError("resource outside the file");
+    return s.rawPointer + (rva - s.virtualAddress);
 }
 
 class TreeReader {
@@ -136,9 +158,13 @@ public:
                     resource.type = type;
                     resource.name = name;
                     resource.language = language.number;
-                    const uint32_t dataRva = Get32(image_, rootAt_ + dataAt);
-                    const uint32_t size = Get32(image_, rootAt_ + dataAt + 4);
-                    resource.codePage = Get32(image_, rootAt_ + dataAt + 8);
+                    // Each resource carries its own copy of its names, which
+                    // the file may share among many entries.
+                    Copy(type.name.size() + name.name.size());
+                    const uint64_t entryAt = uint64_t{rootAt_} + dataAt;
+                    const uint32_t dataRva = Get32(image_, entryAt);
+                    const uint32_t size = Get32(image_, entryAt + 4);
+                    resource.codePage = Get32(image_, entryAt + 8);
                     const size_t from = OffsetOf(layout_, dataRva);
                     if (from > image_.size() || size > image_.size() - from)
                         throw FormatError("resource data outside the file");
@@ -159,9 +185,9 @@ private:
         // of shared directories can name far more resources than the file
         // holds: each directory is read once.
         if (!visited_.insert(offset).second) throw FormatError("resource directories are shared");
-        const size_t at = rootAt_ + offset;
+        const uint64_t at = uint64_t{rootAt_} + offset;
         const size_t count = size_t{Get16(image_, at + 12)} + Get16(image_, at + 14);
-        if (at + 16 + count * 8 > image_.size()) throw FormatError("resource directory beyond the file");
+        if (!Holds(image_, at + 16, count * 8)) throw FormatError("resource directory beyond the file");
         Charge(count);
         std::vector<std::pair<Id, uint32_t>> entries;
         for (size_t i = 0; i < count; ++i) {
@@ -184,7 +210,7 @@ private:
     const std::u16string& Name(uint32_t offset) {
         auto [known, isNew] = names_.try_emplace(offset);
         if (!isNew) return known->second;
-        const size_t nameAt = rootAt_ + offset;
+        const uint64_t nameAt = uint64_t{rootAt_} + offset;
         const uint16_t length = Get16(image_, nameAt);
         Charge(length);
         for (uint16_t c = 0; c < length; ++c) known->second.push_back(Get16(image_, nameAt + 2 + c * 2));
@@ -201,12 +227,21 @@ private:
         if (work_ > image_.size()) throw FormatError("resource tree larger than the file");
     }
 
+    // Likewise for the characters of names copied into the resources: one
+    // long name shared by every entry of a large directory would otherwise
+    // ask for gigabytes.
+    void Copy(size_t characters) {
+        copied_ += characters;
+        if (copied_ > image_.size()) throw FormatError("resource names larger than the file");
+    }
+
     std::span<const uint8_t> image_;
     const Layout& layout_;
     size_t rootAt_;
     std::set<uint32_t> visited_;
     std::map<uint32_t, std::u16string> names_;
     size_t work_ = 0;
+    size_t copied_ = 0;
 };
 
 // Named entries first, in ascending order of their characters, then numbered
@@ -429,6 +464,18 @@ std::vector<uint8_t> WriteResources(std::span<const uint8_t> image, const std::v
     Put32(out, checksumAt, 0);
     Put32(out, checksumAt, Checksum(out, checksumAt));
     return out;
+}
+
+bool HasCertificateTable(std::span<const uint8_t> image) {
+    const Layout layout = ParseLayout(image);
+    if (layout.directoryCount <= kSecurityDirectory) return false;
+    // A file offset, not an address: the table follows the image.
+    const uint32_t at = Get32(image, layout.dataDirectoryAt + kSecurityDirectory * 8);
+    const uint32_t size = Get32(image, layout.dataDirectoryAt + kSecurityDirectory * 8 + 4);
+    constexpr uint32_t kCertificateHeaderSize = 8;  // its length, revision and type
+    if (size < kCertificateHeaderSize || !Holds(image, at, size)) return false;
+    const uint32_t first = Get32(image, at);
+    return first >= kCertificateHeaderSize && first <= size;
 }
 
 ImageKind ReadImageKind(std::span<const uint8_t> image) {

@@ -52,6 +52,11 @@ struct ImageKind {
 
 ImageKind ReadImageKind(std::span<const uint8_t> image);
 
+// Whether the image carries an Authenticode certificate table: its security
+// directory names certificates that lie in the file.  Says nothing of whether
+// the signature is valid.  Throws FormatError for what is no PE image.
+bool HasCertificateTable(std::span<const uint8_t> image);
+
 struct Resource {
     Id type;
     Id name;

@@ -1,11 +1,14 @@
 #include "platform.h"
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
 #include <cerrno>
+#include <cstdlib>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,7 +84,29 @@ std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
     return arguments;
 }
 
-int RunProgram(const std::vector<std::string>& arguments) {
+std::filesystem::path FindOnPath(const std::string& name) {
+    const DWORD length = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    if (length == 0) return {};
+    std::wstring path(length, L'\0');
+    path.resize(GetEnvironmentVariableW(L"PATH", path.data(), length));
+    const std::wstring file = Wide(name) + L".exe";
+    size_t from = 0;
+    while (from <= path.size()) {
+        const size_t end = std::min(path.find(L';', from), path.size());
+        std::wstring folder = path.substr(from, end - from);
+        from = end + 1;
+        if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
+            folder = folder.substr(1, folder.size() - 2);
+        // "C:\Tools" or "\\server\share"; not "Tools", ".", "\Tools" nor "C:Tools".
+        const std::filesystem::path candidate = std::filesystem::path(folder) / file;
+        if (folder.empty() || !candidate.is_absolute()) continue;
+        const DWORD attributes = GetFileAttributesW(candidate.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return candidate;
+    }
+    return {};
+}
+
+int RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
     std::wstring commandLine;
     for (const std::string& argument : arguments)
         commandLine += (commandLine.empty() ? L"" : L" ") + Quoted(Wide(argument));
@@ -93,7 +118,10 @@ int RunProgram(const std::vector<std::string>& arguments) {
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION started{};
     std::fflush(stderr);
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started))
+    // Named in full: with no application name, CreateProcessW would look in
+    // our own folder and the current one before the PATH.
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &started))
         return -1;
     const Handle process{started.hProcess};
     const Handle thread{started.hThread};
@@ -114,7 +142,25 @@ ConsoleOutput::~ConsoleOutput() {
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 
-int RunProgram(const std::vector<std::string>& arguments) {
+std::filesystem::path FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    if (!path) return {};
+    const std::string folders = path;
+    size_t from = 0;
+    while (from <= folders.size()) {
+        const size_t end = std::min(folders.find(':', from), folders.size());
+        const std::filesystem::path folder = folders.substr(from, end - from);
+        from = end + 1;
+        if (!folder.is_absolute()) continue;  // "" and "." mean the current folder
+        const std::filesystem::path candidate = folder / name;
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error) && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+int RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -123,7 +169,7 @@ int RunProgram(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
     std::fflush(stderr);
     pid_t pid = 0;
-    const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error) return -1;
     int status = 0;

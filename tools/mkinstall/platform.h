@@ -3,6 +3,7 @@
 // arguments, the console, and starting another program.
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,16 @@ bool IsTerminal(std::FILE* stream);
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv);
 #endif
 
-// Runs a program found on the PATH with these arguments (the first is its
-// name), its output going to our standard error, and waits for it.  Returns
-// its exit code, or -1 when it could not be started.
-int RunProgram(const std::vector<std::string>& arguments);
+// The program of this name (".exe" added on Windows) in a folder that the
+// PATH names in full.  Never the current folder nor one named relative to it,
+// which the system would search first on Windows and for a relative entry on
+// Linux: whoever can write there could plant a program that receives what we
+// hand it.  Empty when no such program is found.
+std::filesystem::path FindOnPath(const std::string& name);
+
+// Runs `program` with these arguments (the first is the name it sees as its
+// own), its output going to our standard error, and waits for it.  Returns its
+// exit code, or -1 when it could not be started.
+int RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments);
 
 }  // namespace mkinstall
