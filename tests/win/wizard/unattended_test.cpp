@@ -192,6 +192,8 @@ TEST_F(Unattended, AUserNamedLukaszInstallsAndRemovesQuietly) {
     ChildProcess removal(win::AnsiToWide(wizard::UninstallValue("QuietUninstallString")), user.environment);
     ASSERT_EQ(WaitWatchingWindows(removal, windows), 0u) << "removed";
     EXPECT_TRUE(windows.empty()) << Listed(windows);
+    // The uninstaller's own file goes once its first instance has ended.
+    EXPECT_TRUE(robot::WaitUntil([&] { return !win::FileExists(wizard::WindowsFolder() + "uninst_Korvalix.exe"); }, 20s));
     wizard::ExpectNothingLeft();
 }
 
@@ -224,7 +226,10 @@ TEST_F(Unattended, ADestinationWindows1252CannotWriteHoldsTheFiles) {
     const std::string quiet = wizard::UninstallValue("QuietUninstallString");
     EXPECT_EQ(quiet, wizard::WindowsFolder() + "uninst_Korvalix.exe /S \"" + log + "\"");
 
-    ChildProcess removal(quiet);
+    // An administrator names the log by its long name: the uninstaller reads
+    // it from its UTF-16 command line.
+    ChildProcess removal(win::AnsiToWide(wizard::WindowsFolder()) + L"uninst_Korvalix.exe /S \"" + folder +
+                         L"\\setup.log\"", {});
     ASSERT_EQ(WaitWatchingWindows(removal, windows), 0u) << "removed";
     EXPECT_EQ(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the folder is gone";
     EXPECT_FALSE(EntryExists());
