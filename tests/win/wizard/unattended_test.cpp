@@ -193,7 +193,8 @@ TEST_F(Unattended, AUserNamedLukaszInstallsAndRemovesQuietly) {
     ASSERT_EQ(WaitWatchingWindows(removal, windows), 0u) << "removed";
     EXPECT_TRUE(windows.empty()) << Listed(windows);
     // The uninstaller's own file goes once its first instance has ended.
-    EXPECT_TRUE(robot::WaitUntil([&] { return !win::FileExists(wizard::WindowsFolder() + "uninst_Korvalix.exe"); }, 20s));
+    const std::string uninstaller = wizard::WindowsFolder() + "uninst_Korvalix.exe";
+    EXPECT_TRUE(robot::WaitUntil([&] { return !win::FileExists(uninstaller); }, 20s));
     wizard::ExpectNothingLeft();
 }
 
@@ -233,7 +234,8 @@ TEST_F(Unattended, ADestinationWindows1252CannotWriteHoldsTheFiles) {
     ASSERT_EQ(WaitWatchingWindows(removal, windows), 0u) << "removed";
     EXPECT_EQ(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the folder is gone";
     EXPECT_FALSE(EntryExists());
-    EXPECT_TRUE(robot::WaitUntil([&] { return !win::FileExists(wizard::WindowsFolder() + "uninst_Korvalix.exe"); }, 20s));
+    const std::string uninstaller = wizard::WindowsFolder() + "uninst_Korvalix.exe";
+    EXPECT_TRUE(robot::WaitUntil([&] { return !win::FileExists(uninstaller); }, 20s));
     EXPECT_FALSE(win::FolderExists(wizard::kProgramsGroup));
     EXPECT_EQ(testing_support::ListFolder("C:\\Programmes\\"), before);
 
@@ -243,8 +245,8 @@ TEST_F(Unattended, ADestinationWindows1252CannotWriteHoldsTheFiles) {
                          win::AnsiToWide(journal_) + L"\"", {});
     EXPECT_EQ(WaitWatchingWindows(refused, windows), 3u);
     EXPECT_TRUE(windows.empty()) << Listed(windows);
-    EXPECT_TRUE(Contains(ReadWholeFile(journal_), "Erreur : Le dossier d'installation « C:\\Programmes\\un fichier\\?ód? » "
-                                                  "ne peut pas être créé."))
+    EXPECT_TRUE(Contains(ReadWholeFile(journal_),
+                         "Erreur : Le dossier d'installation « C:\\Programmes\\un fichier\\?ód? » ne peut pas être créé."))
         << ReadWholeFile(journal_);
     EXPECT_EQ(testing_support::ListFolder("C:\\Programmes\\"), before);
     EXPECT_FALSE(EntryExists());

@@ -31,7 +31,8 @@ protected:
     void Install(bool startMenu, bool desktop, const UserNamedLukasz* user = nullptr) {
         ASSERT_FALSE(win::FileExists(kDestinationFolder + "setup.log")) << "the prefix is fresh";
         win::DeleteFileIfPresent(wizard::WorkCopy());
-        wizard::Installer installer = user ? wizard::Installer(user->installer, user->environment) : wizard::Installer();
+        wizard::Installer installer =
+            user ? wizard::Installer(user->installer, user->environment) : wizard::Installer();
         ASSERT_TRUE(installer.Started());
         ASSERT_TRUE(installer.Click(1, "Suivant"));
         ASSERT_NE(installer.Page(2), nullptr);
