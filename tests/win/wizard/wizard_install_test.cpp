@@ -26,13 +26,11 @@ protected:
     static void SetUpTestSuite() { ::CoInitialize(nullptr); }
     static void TearDownTestSuite() { ::CoUninitialize(); }
 
-    // Through the pages, the run to its end, and "Terminer"; as `user` when
-    // one is given.
-    void Install(bool startMenu, bool desktop, const UserNamedLukasz* user = nullptr) {
+    // Through the pages, the run to its end, and "Terminer".
+    void Install(bool startMenu, bool desktop) {
         ASSERT_FALSE(win::FileExists(kDestinationFolder + "setup.log")) << "the prefix is fresh";
         win::DeleteFileIfPresent(wizard::WorkCopy());
-        wizard::Installer installer =
-            user ? wizard::Installer(user->installer, user->environment) : wizard::Installer();
+        wizard::Installer installer;
         ASSERT_TRUE(installer.Started());
         ASSERT_TRUE(installer.Click(1, "Suivant"));
         ASSERT_NE(installer.Page(2), nullptr);
@@ -103,11 +101,26 @@ bool RemoveQuietly(const std::vector<std::wstring>& environment = {}) {
 }
 
 // A user whose name Windows-1252 cannot write (see UserNamedLukasz): the
-// wizard starts from his folder and works in his temporary folder.
+// wizard starts from his folder, works in his temporary folder, and is
+// walked with Enter alone.
 TEST_F(WizardInstall, ForAUserNamedLukasz) {
     const UserNamedLukasz user;
-    Install(true, false, &user);
+    wizard::Installer installer(user.installer, user.environment);
+    ASSERT_TRUE(installer.Started());
+    for (int page = 1; page <= 3; ++page) {
+        HWND window = installer.Page(page);
+        ASSERT_NE(window, nullptr) << page;
+        ASSERT_TRUE(robot::PressKeys(window, "Return")) << page;
+    }
+    HWND page4 = installer.Page(4);
+    ASSERT_NE(page4, nullptr);
+    HWND terminer = robot::FindControl(page4, "Terminer", "Button");
+    ASSERT_TRUE(robot::WaitUntil([&] { return robot::IsEnabled(terminer); }, std::chrono::seconds(120)));
+    EXPECT_NE(robot::FindControl(page4, "L'installation s'est terminée avec succès !", "Static"), nullptr);
+    ASSERT_TRUE(robot::PressKeys(page4, "Return"));
+    EXPECT_EQ(installer.WaitForExit(), 0u);
     ExpectFilesAndLogHead(6);
+
     EXPECT_TRUE(RemoveQuietly(user.environment));
     ExpectNothingLeft();
 }
