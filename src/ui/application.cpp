@@ -5,6 +5,7 @@
 
 #include "core/errors.h"
 #include "ui/message_dialog.h"
+#include "win/files.h"
 #include "win/system_library.h"
 
 namespace ui {
@@ -43,9 +44,7 @@ Application::Application() {
         init(&controls);
     }
 
-    char path[MAX_PATH + 1];
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    title_ = ApplicationTitle(std::string(path, length < sizeof path ? length : 0));
+    title_ = ApplicationTitle(win::ExecutablePath());
 }
 
 Application::~Application() { current = nullptr; }

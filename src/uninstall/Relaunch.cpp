@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "win/files.h"
 #include "win/handle.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -32,11 +33,7 @@ bool StartCopy(const core::UninstallCommand& command, HANDLE resultPipe);
 
 }  // namespace
 
-std::string OwnExecutablePath() {
-    char buffer[MAX_PATH + 1];
-    const DWORD length = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
-}
+std::string OwnExecutablePath() { return win::ExecutablePath(); }
 
 std::optional<int> RelaunchAndWaitForResult(const core::UninstallCommand& command) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
@@ -70,10 +67,10 @@ void SendResultToFirstInstance(int result) {
 
 std::string FirstInstanceProgram(uint32_t value) {
     const HANDLE process = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
-    char buffer[MAX_PATH + 1];
-    DWORD length = sizeof buffer;
-    if (!::QueryFullProcessImageNameA(process, 0, buffer, &length)) return {};
-    return std::string(buffer, length);
+    wchar_t buffer[MAX_PATH + 1];
+    DWORD length = MAX_PATH + 1;
+    if (!::QueryFullProcessImageNameW(process, 0, buffer, &length)) return {};
+    return win::AnsiPath(std::wstring(buffer, length)).value_or(std::string());
 }
 
 namespace {

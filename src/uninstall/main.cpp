@@ -12,9 +12,11 @@
 #include "Removal.h"
 #include "SystemFolders.h"
 #include "Uninstaller.h"
+#include "WideArguments.h"
 #include "ui/application.h"
 #include "win/files.h"
 #include "win/system_library.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -60,7 +62,7 @@ int Main(const std::string& arguments) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     win::RestrictDllSearchToSystemFolder();
     ui::Application application;
-    const std::string line = arguments ? arguments : "";
+    const std::string line = ArgumentsWithLogPath(arguments ? arguments : "", win::CommandLineArguments());
     try {
         return Main(line);
     } catch (const std::exception& error) {

@@ -12,12 +12,19 @@
 
 namespace win {
 
-std::string TempFolder() {
-    char buffer[256];
-    const DWORD length = ::GetTempPathA(sizeof buffer, buffer);
+std::wstring TempFolderW() {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
     // A longer path makes the call report the length it needs instead.
-    if (length == 0 || length >= sizeof buffer) return {};
-    return std::string(buffer, length);
+    if (length == 0 || length > MAX_PATH) return {};
+    return std::wstring(buffer, length);
+}
+
+std::string TempFolder() {
+    const std::wstring folder = TempFolderW();
+    if (folder.empty()) return {};
+    std::string ansi = AnsiPath(folder).value_or(std::string());
+    return ansi.size() < 256 ? ansi : std::string();
 }
 
 std::string WindowsFolder() {
@@ -27,12 +34,27 @@ std::string WindowsFolder() {
     return std::string(buffer, length);
 }
 
+std::wstring ExecutablePathW() {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH) return {};
+    return std::wstring(buffer, length);
+}
+
+std::string ExecutablePath() {
+    const std::wstring path = ExecutablePathW();
+    return path.empty() ? std::string() : AnsiPath(path).value_or(std::string());
+}
+
 std::string ExecutableFolder() {
-    char buffer[MAX_PATH + 1];
-    const DWORD length = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    if (length == 0 || length >= sizeof buffer) return {};
-    std::string path(buffer, length);
+    const std::string path = ExecutablePath();
     return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+std::wstring FullPathW(const std::wstring& path) {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH + 1, buffer, nullptr);
+    return length > 0 && length <= MAX_PATH ? std::wstring(buffer, length) : path;
 }
 
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {

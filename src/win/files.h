@@ -1,5 +1,6 @@
 #pragma once
-// Files and folders through the "A" functions.  Paths are Windows-1252 text.
+// Files and folders through the "A" functions.  Paths are Windows-1252 text;
+// those taken from Windows follow the rule of wide_text.h.
 
 #include <windows.h>
 
@@ -11,15 +12,28 @@
 
 namespace win {
 
-// The system's temporary folder as GetTempPathA gives it, or empty when the
-// call fails or the folder does not fit 255 characters.
+// The system's temporary folder as GetTempPathW gives it, with its final "\",
+// or empty when the call fails.
+std::wstring TempFolderW();
+// The same as a path the "A" functions can use (AnsiPath), or empty when the
+// call fails, when the folder has no such form, or when that does not fit
+// 255 characters.
 std::string TempFolder();
 
 // The Windows folder, normally without a final "\", or empty.
 std::string WindowsFolder();
 
-// The folder of the running executable, with its final "\".
+// The running executable's path in UTF-16, or empty.
+std::wstring ExecutablePathW();
+// The same as a path the "A" functions can use (AnsiPath), or empty.
+std::string ExecutablePath();
+// The folder of the running executable, with its final "\"; empty when its
+// path has no form the "A" functions can use.
 std::string ExecutableFolder();
+
+// The full path of a path given relative to the current folder or drive,
+// in UTF-16; the path itself when the system cannot say.
+std::wstring FullPathW(const std::wstring& path);
 
 // Creates or truncates the file, writes the bytes and closes it.
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes);

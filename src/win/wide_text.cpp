@@ -26,6 +26,24 @@ std::optional<std::string> WideToAnsi(std::wstring_view text) {
     return ansi;
 }
 
+std::string WideToUtf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length, nullptr,
+                          nullptr);
+    return utf8;
+}
+
+std::wstring Utf8ToWide(std::string_view text) {
+    if (text.empty()) return {};
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
 std::optional<std::string> AnsiPath(const std::wstring& path) {
     if (auto ansi = WideToAnsi(path)) return ansi;
     // Only the names the code page cannot hold take their short form: the
@@ -44,6 +62,40 @@ std::optional<std::string> AnsiPath(const std::wstring& path) {
         if (!name) return std::nullopt;
     }
     return *folder + "\\" + *name;
+}
+
+std::optional<std::string> AnsiPathToBe(const std::wstring& path) {
+    if (auto ansi = WideToAnsi(path)) return ansi;
+    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return AnsiPath(path);
+    const size_t split = path.find_last_of(L'\\');
+    if (split == std::wstring::npos || split == 0) return std::nullopt;
+    const auto folder = AnsiPathToBe(path.substr(0, split));
+    const auto name = WideToAnsi(std::wstring_view(path).substr(split + 1));
+    if (!folder || !name) return std::nullopt;
+    return *folder + "\\" + *name;
+}
+
+std::string ShownPath(std::wstring_view path) {
+    std::string shown;
+    for (const wchar_t character : path) {
+        // A surrogate pair is one character the code page lacks: one "?".
+        if (character >= 0xDC00 && character <= 0xDFFF) continue;
+        const auto ansi = WideToAnsi(std::wstring_view(&character, 1));
+        shown += ansi ? *ansi : "?";
+    }
+    return shown;
+}
+
+std::wstring CommandLineArguments() {
+    const wchar_t* line = ::GetCommandLineW();
+    // The program's name ends at the first blank outside double quotes.
+    bool quoted = false;
+    while (*line > L' ' || (*line && quoted)) {
+        if (*line == L'"') quoted = !quoted;
+        ++line;
+    }
+    while (*line && *line <= L' ') ++line;
+    return line;
 }
 
 }  // namespace win

@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "win/files.h"
 #include "win/resources.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -32,6 +33,13 @@ std::string FindWorkDir() {
         if (AcceptsFiles(folder, random)) return folder;
         win::RemoveFolderIfEmpty(folder);
     }
+    return {};
+}
+
+std::wstring WorkDirPlaceWithoutShortName() {
+    const std::wstring executable = win::ExecutablePathW();
+    for (const std::wstring& place : {win::TempFolderW(), executable.substr(0, executable.find_last_of(L'\\') + 1)})
+        if (!place.empty() && !win::AnsiPath(place)) return place;
     return {};
 }
 

@@ -11,6 +11,11 @@
 // every user shares.
 std::string FindWorkDir();
 
+// The first place for the work folder that was passed over because its path
+// has no form the "A" functions can use (a temporary folder under
+// C:\Users\Łukasz on a volume without short names); empty when none was.
+std::wstring WorkDirPlaceWithoutShortName();
+
 // Writes the embedded manifest to WorkDir + "SETUP.LST".
 bool ExtractSetupList();
 

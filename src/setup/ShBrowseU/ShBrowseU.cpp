@@ -2,9 +2,14 @@
 
 #include <objbase.h>
 
+#include <utility>
+
 #include "core/background.h"
+#include "General/ShortNames.h"
 #include "ui/application.h"
+#include "ui/message_dialog.h"
 #include "win/shell.h"
+#include "win/wide_text.h"
 
 bool TShBrowse::Execute() {
     BROWSEINFOA info{};
@@ -22,7 +27,16 @@ bool TShBrowse::Execute() {
     LPITEMIDLIST chosen = ::SHBrowseForFolderA(&info);
     if (!chosen) return false;
     ImageIndex = info.iImage;
-    Folder = ItemListToPath(chosen, true);
+    // A folder whose name the code page cannot write is taken in its short
+    // form; one without a short form cannot be used, and the box says so.
+    const std::wstring path = ItemListToWidePath(chosen);
+    std::string folder = ItemListToPath(chosen, true);
+    if (folder.empty() && !path.empty()) {
+        ui::ShowDialog(ui::DialogKind::Warning, NoShortNameText(path) + "\r\rChoisissez un autre dossier.",
+                       ui::DialogButtons::Ok);
+        return false;
+    }
+    Folder = std::move(folder);
     return true;
 }
 
@@ -66,16 +80,20 @@ void TShBrowse::SelectionChanged(LPITEMIDLIST selection) {
     ::SendMessageA(Handle, BFFM_ENABLEOK, 0, ok ? 1 : 0);
 }
 
-std::string TShBrowse::ItemListToPath(LPITEMIDLIST list, bool free) {
+std::wstring TShBrowse::ItemListToWidePath(LPITEMIDLIST list) {
     // An item without a file-system path leaves the buffer untouched: start
     // it empty so that such an item gives the empty text.
-    char buffer[260] = {};
-    ::SHGetPathFromIDListA(list, buffer);
-    buffer[sizeof buffer - 1] = '\0';
-    std::string path(buffer);
+    wchar_t buffer[MAX_PATH] = {};
+    ::SHGetPathFromIDListW(list, buffer);
+    buffer[MAX_PATH - 1] = L'\0';
+    std::wstring path(buffer);
     size_t start = 0;
-    while (start < path.size() && static_cast<unsigned char>(path[start]) <= ' ') ++start;
-    path.erase(0, start);
+    while (start < path.size() && path[start] <= L' ') ++start;
+    return path.substr(start);
+}
+
+std::string TShBrowse::ItemListToPath(LPITEMIDLIST list, bool free) {
+    const std::string path = win::AnsiPath(ItemListToWidePath(list)).value_or(std::string());
 
     if (free) {
         IMalloc* allocator = nullptr;

@@ -42,9 +42,13 @@ public:
     // The callback given to the system dialog; always 0.
     static int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM argument, LPARAM browser);
 
-    // The item list's file-system path, empty for an item that has none;
-    // frees the list through the shell's allocator when asked.
+    // The item list's file-system path, empty for an item that has none, or
+    // whose path has no form the "A" functions can use (the short form stands
+    // for a name the code page cannot write); frees the list through the
+    // shell's allocator when asked.
     static std::string ItemListToPath(LPITEMIDLIST list, bool free);
+    // The same path in UTF-16, as the shell gives it; the list stays.
+    static std::wstring ItemListToWidePath(LPITEMIDLIST list);
 
 private:
     void Initialised(HWND dialog);

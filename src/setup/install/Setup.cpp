@@ -13,6 +13,7 @@
 #include "core/setup_command.h"
 #include "core/text.h"
 #include "core/upgrade.h"
+#include "install/CommandLinePaths.h"
 #include "install/MainWindows.h"
 #include "install/StartUp.h"
 #include "ui/application.h"
@@ -22,6 +23,7 @@
 #include "win/files.h"
 #include "win/local_time.h"
 #include "win/named_lock.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -103,7 +105,9 @@ void ChooseWithoutAPerson() {
 }  // namespace
 
 int RunSetup(const std::string& arguments) {
-    const core::SetupCommandLine commandLine = core::ParseSetupCommandLine(arguments);
+    core::SetupCommandLine commandLine = core::ParseSetupCommandLine(arguments);
+    // The paths as Windows holds them, not as the "A" line spells them.
+    CommandLinePaths paths(commandLine, win::CommandLineArguments());
     Installer.CommandLine = commandLine.options;
     const core::SetupOptions& options = Installer.CommandLine;
     Installer.RunsAsSystem = win::RunsAsLocalSystem();
@@ -135,6 +139,10 @@ int RunSetup(const std::string& arguments) {
     }
 
     if (!StartUp()) return Finish(core::SetupResult::CannotStart);
+    if (!paths.MakeDestination(Installer.CommandLine.installDir)) {
+        RemoveWorkDir();
+        return Finish(core::SetupResult::CannotStart);
+    }
     Journal.Write("Installation de " + Installer.AppName + " " + Installer.AppVersion + " ; dossier de travail : " +
                   Installer.WorkDir);
     // One installation or uninstallation of the application at a time, for

@@ -2,6 +2,7 @@
 
 #include "General/Integrity.h"
 #include "General/SetupList.h"
+#include "General/ShortNames.h"
 #include "General/WorkDir.h"
 #include "Variable/Variable.h"
 #include "ui/message_dialog.h"
@@ -25,6 +26,9 @@ bool StartUp() {
     if (!Installer.WorkDir.empty() && ExtractSetupList() && ReadSetupList() == 0) return true;
 
     RemoveWorkDir();
-    ui::ShowErrorBox(kStartUpErrorText);
+    // A folder that only lacks a short name is named, so that it can be
+    // mended; anything else gets the general box.
+    const std::wstring unnamed = Installer.WorkDir.empty() ? WorkDirPlaceWithoutShortName() : std::wstring();
+    ui::ShowErrorBox(unnamed.empty() ? std::string(kStartUpErrorText) : NoShortNameStartUpText(unnamed));
     return false;
 }

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <sstream>
 
 #include "ui/application.h"
 #include "win/files.h"
+#include "win/wide_text.h"
 
 namespace testing_support {
 
@@ -111,34 +113,36 @@ std::string TodayAsInstallDate() {
 
 std::string TestFolder() { return win::ExecutableFolder(); }
 
-namespace {
-
-// The current environment block with extra variables that override it.
-std::string EnvironmentBlock(const std::vector<std::string>& extra) {
-    std::vector<std::string> variables;
-    char* block = ::GetEnvironmentStringsA();
-    for (const char* entry = block; *entry; entry += std::strlen(entry) + 1) variables.emplace_back(entry);
-    ::FreeEnvironmentStringsA(block);
-    for (const std::string& added : extra) {
-        const std::string name = added.substr(0, added.find('=') + 1);
-        std::erase_if(variables, [&](const std::string& v) { return _strnicmp(v.c_str(), name.c_str(), name.size()) == 0; });
+std::wstring EnvironmentBlock(const std::vector<std::wstring>& extra) {
+    std::vector<std::wstring> variables;
+    wchar_t* block = ::GetEnvironmentStringsW();
+    for (const wchar_t* entry = block; *entry; entry += std::wcslen(entry) + 1) variables.emplace_back(entry);
+    ::FreeEnvironmentStringsW(block);
+    for (const std::wstring& added : extra) {
+        const std::wstring name = added.substr(0, added.find(L'=') + 1);
+        std::erase_if(variables, [&](const std::wstring& v) { return _wcsnicmp(v.c_str(), name.c_str(), name.size()) == 0; });
         variables.push_back(added);
     }
-    std::string result;
-    for (const std::string& v : variables) result += v + '\0';
-    return result + '\0';
+    std::wstring result;
+    for (const std::wstring& v : variables) result += v + L'\0';
+    return result + L'\0';
 }
 
-}  // namespace
+ChildProcess::ChildProcess(const std::string& commandLine, const std::vector<std::string>& extraEnvironment)
+    : ChildProcess(win::AnsiToWide(commandLine), [&] {
+          std::vector<std::wstring> wide;
+          for (const std::string& variable : extraEnvironment) wide.push_back(win::AnsiToWide(variable));
+          return wide;
+      }()) {}
 
-ChildProcess::ChildProcess(const std::string& commandLine, const std::vector<std::string>& extraEnvironment) {
-    STARTUPINFOA startup{};
+ChildProcess::ChildProcess(const std::wstring& commandLine, const std::vector<std::wstring>& extraEnvironment) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::string command = commandLine;
-    std::string environment = EnvironmentBlock(extraEnvironment);
-    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, environment.data(), nullptr, &startup,
-                         &info)) {
+    std::wstring command = commandLine;
+    std::wstring environment = EnvironmentBlock(extraEnvironment);
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                         environment.data(), nullptr, &startup, &info)) {
         process_.reset(info.hProcess);
         ::CloseHandle(info.hThread);
         id_ = info.dwProcessId;

@@ -60,10 +60,17 @@ std::string TodayAsInstallDate();
 // The folder of the running test executable, with its final "\".
 std::string TestFolder();
 
+// The current environment block in UTF-16, with extra variables
+// ("NAME=value") that override it, for CreateProcessW and
+// CREATE_UNICODE_ENVIRONMENT.
+std::wstring EnvironmentBlock(const std::vector<std::wstring>& extra);
+
 // A child process started with extra environment variables ("NAME=value").
 class ChildProcess {
 public:
     ChildProcess(const std::string& commandLine, const std::vector<std::string>& extraEnvironment = {});
+    // The same in UTF-16, for paths Windows-1252 cannot write.
+    ChildProcess(const std::wstring& commandLine, const std::vector<std::wstring>& extraEnvironment);
     DWORD Id() const { return id_; }
     // The exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitForExit(std::chrono::milliseconds timeout = 20s);

@@ -17,6 +17,7 @@
 #include "support/test_support.h"
 #include "win/files.h"
 #include "win/shell.h"
+#include "win/wide_text.h"
 #include "wizard/installation_checks.h"
 #include "wizard/wizard_driver.h"
 
@@ -269,6 +270,87 @@ TEST_F(Unattended, TheSwitchesDeploymentToolsAddByHabit) {
                                   }),
               0u);
     EXPECT_EQ(pages, 1);
+}
+
+// A user whose name Windows-1252 cannot write (see wizard::UserNamedLukasz):
+// his temporary folder and the installer's own folder reach the installer in
+// their short form, the work folder is made there, and the removal's copy
+// runs from there too.
+TEST_F(Unattended, AUserNamedLukaszInstallsAndRemovesQuietly) {
+    const wizard::UserNamedLukasz user;
+    const std::string journal = "C:\\journal.txt";
+    ChildProcess setup(L"\"" + user.installer + L"\" /S /LOG=" + win::AnsiToWide(journal), user.environment);
+    std::set<std::string> windows;
+    ASSERT_EQ(WaitWatchingWindows(setup, windows), 0u) << ReadWholeFile(journal);
+    EXPECT_TRUE(windows.empty()) << Listed(windows);
+    wizard::ExpectFilesAndLogHead(6);
+
+    const std::string temp = win::AnsiPath(user.home + L"\\Temp").value_or("<none>") + "\\";
+    EXPECT_NE(temp.find('~'), std::string::npos) << "the short form: " << temp;
+    EXPECT_TRUE(Contains(ReadWholeFile(journal), "dossier de travail : " + temp + "inst")) << ReadWholeFile(journal);
+    EXPECT_EQ(testing_support::ListFolder(temp), std::vector<std::string>()) << "the work folder is gone";
+
+    ChildProcess removal(win::AnsiToWide(wizard::UninstallValue("QuietUninstallString")), user.environment);
+    ASSERT_EQ(WaitWatchingWindows(removal, windows), 0u) << "removed";
+    EXPECT_TRUE(windows.empty()) << Listed(windows);
+    // The uninstaller's own file goes once its first instance has ended.
+    const std::string uninstaller = wizard::WindowsFolder() + "uninst_Korvalix.exe";
+    EXPECT_TRUE(robot::WaitUntil([&] { return !win::FileExists(uninstaller); }, 20s));
+    wizard::ExpectNothingLeft();
+}
+
+// A destination Windows-1252 cannot write: the files go into that very
+// folder, which the log and the entry name by its short form, and the quiet
+// removal takes them away.
+TEST_F(Unattended, ADestinationWindows1252CannotWriteHoldsTheFiles) {
+    const std::wstring folder = L"C:\\Programmes\\\u0141\u00f3d\u017a";
+    ASSERT_TRUE(::CreateDirectoryW(L"C:\\Programmes", nullptr));
+    testing_support::WriteFile("C:\\Programmes\\un fichier", "");
+    const std::vector<std::string> before = {"un fichier"};
+    const std::wstring installer = L"\"" + win::AnsiToWide(wizard::InstallExe()) + L"\"";
+
+    ChildProcess setup(installer + L" /S /DIR=" + folder + L" /LOG=\"" + win::AnsiToWide(journal_) + L"\"", {});
+    std::set<std::string> windows;
+    ASSERT_EQ(WaitWatchingWindows(setup, windows), 0u) << ReadWholeFile(journal_);
+    EXPECT_TRUE(windows.empty()) << Listed(windows);
+    const std::string payloads = PAYLOAD_DIR "\\";
+    for (const wchar_t* name : {L"korvalix.exe", L"korvalix32.hlp", L"erreurs.log", L"setup.log"})
+        EXPECT_NE(::GetFileAttributesW((folder + L"\\" + name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+    EXPECT_EQ(::GetFileAttributesW(L"C:\\Programmes\\L\u00f3dz"), INVALID_FILE_ATTRIBUTES) << "no look-alike";
+
+    const std::string shortForm = win::AnsiPath(folder).value_or("<none>") + "\\";
+    EXPECT_NE(shortForm.find('~'), std::string::npos) << shortForm;
+    EXPECT_EQ(ReadWholeFile(shortForm + "korvalix.exe"), ReadWholeFile(payloads + "korvalix.exe"));
+    const std::string log = shortForm + "setup.log";
+    EXPECT_EQ(wizard::Profile(log, "Setup", "DossierInstall"), shortForm);
+    EXPECT_EQ(wizard::Profile(log, "Fichier_2", "Nom"), shortForm + "korvalix.exe");
+    EXPECT_EQ(wizard::UninstallValue("InstallLocation"), shortForm);
+    const std::string quiet = wizard::UninstallValue("QuietUninstallString");
+    EXPECT_EQ(quiet, wizard::WindowsFolder() + "uninst_Korvalix.exe /S \"" + log + "\"");
+
+    // An administrator names the log by its long name: the uninstaller reads
+    // it from its UTF-16 command line.
+    ChildProcess removal(win::AnsiToWide(wizard::WindowsFolder()) + L"uninst_Korvalix.exe /S \"" + folder +
+                         L"\\setup.log\"", {});
+    ASSERT_EQ(WaitWatchingWindows(removal, windows), 0u) << "removed";
+    EXPECT_EQ(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the folder is gone";
+    EXPECT_FALSE(EntryExists());
+    const std::string uninstaller = wizard::WindowsFolder() + "uninst_Korvalix.exe";
+    EXPECT_TRUE(robot::WaitUntil([&] { return !win::FileExists(uninstaller); }, 20s));
+    EXPECT_FALSE(win::FolderExists(wizard::kProgramsGroup));
+    EXPECT_EQ(testing_support::ListFolder("C:\\Programmes\\"), before);
+
+    // Such a folder must be made before the installer can name it: one that
+    // cannot be made (its parent is a file) is named, and nothing starts.
+    ChildProcess refused(installer + L" /S \"/DIR=C:\\Programmes\\un fichier\\\u0141\u00f3d\u017a\" /LOG=\"" +
+                         win::AnsiToWide(journal_) + L"\"", {});
+    EXPECT_EQ(WaitWatchingWindows(refused, windows), 3u);
+    EXPECT_TRUE(windows.empty()) << Listed(windows);
+    EXPECT_TRUE(Contains(ReadWholeFile(journal_),
+                         "Erreur : Le dossier d'installation « C:\\Programmes\\un fichier\\?ód? » ne peut pas être créé."))
+        << ReadWholeFile(journal_);
+    EXPECT_EQ(testing_support::ListFolder("C:\\Programmes\\"), before);
+    EXPECT_FALSE(EntryExists());
 }
 
 TEST_F(Unattended, ProgressOnlyAndEndsByItself) {

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "support/test_support.h"
+#include "win/wide_text.h"
+
 namespace wizard {
 
 std::string InstallExe() {
@@ -29,16 +32,26 @@ std::string WorkCopy() {
     return copy;
 }
 
-Installer::Installer(const std::string& program) {
-    std::string command = "\"" + program + "\"";
-    STARTUPINFOA startup{};
+UserNamedLukasz::UserNamedLukasz() {
+    ::CreateDirectoryW(home.c_str(), nullptr);
+    ::CreateDirectoryW((home + L"\\Temp").c_str(), nullptr);
+    ::CopyFileW(win::AnsiToWide(InstallExe()).c_str(), installer.c_str(), FALSE);
+}
+
+Installer::Installer(const std::string& program) : Installer(win::AnsiToWide(program), {}) {}
+
+Installer::Installer(const std::wstring& program, const std::vector<std::wstring>& environment) {
+    std::wstring command = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     // As Explorer starts a program: the launcher's show command is given.
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        std::fprintf(stderr, "wizard driver: %s does not start: error %lu\n", command.c_str(), ::GetLastError());
+    std::wstring block = testing_support::EnvironmentBlock(environment);
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, block.data(),
+                          nullptr, &startup, &info)) {
+        std::fprintf(stderr, "wizard driver: %ls does not start: error %lu\n", command.c_str(), ::GetLastError());
         return;
     }
     process_.reset(info.hProcess);
@@ -47,7 +60,7 @@ Installer::Installer(const std::string& program) {
     background_ = robot::WaitForClass(processId_, "TSetupForm");
     page1_ = robot::WaitForClass(processId_, "TForm1");
     if (!Started())
-        std::fprintf(stderr, "wizard driver: %s shows no %s (exit status %lu)\n", command.c_str(),
+        std::fprintf(stderr, "wizard driver: %ls shows no %s (exit status %lu)\n", command.c_str(),
                      background_ ? "page 1" : "background", WaitForExit(0));
 }
 

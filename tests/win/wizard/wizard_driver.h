@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "robot.h"
 #include "win/handle.h"
@@ -22,6 +23,9 @@ public:
     // Starts the installer (install.exe unless told otherwise) and waits for
     // the background and page 1.
     explicit Installer(const std::string& program = InstallExe());
+    // The same with extra environment variables ("NAME=value"), in UTF-16
+    // for paths Windows-1252 cannot write.
+    Installer(const std::wstring& program, const std::vector<std::wstring>& environment);
     ~Installer();  // kills the program if it is still running
     Installer(const Installer&) = delete;
     Installer& operator=(const Installer&) = delete;
@@ -60,6 +64,18 @@ private:
     DWORD processId_ = 0;
     HWND background_ = nullptr;
     HWND page1_ = nullptr;
+};
+
+// A user whose name Windows-1252 cannot write, on a machine whose code page
+// is 1252: his temporary folder is C:\Łukasz\Temp, and he starts the
+// installer from C:\Łukasz\install.exe.  Making the object makes both.
+struct UserNamedLukasz {
+    UserNamedLukasz();
+    const std::wstring home = L"C:\\\u0141ukasz";
+    const std::wstring installer = home + L"\\install.exe";
+    // For every program he starts: Wine's GetTempPathW reads TMP, then TEMP,
+    // from the process's environment.
+    const std::vector<std::wstring> environment = {L"TEMP=" + home + L"\\Temp", L"TMP=" + home + L"\\Temp"};
 };
 
 // The work copy of the manifest that a running installer keeps in its

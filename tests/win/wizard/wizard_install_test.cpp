@@ -9,8 +9,11 @@
 #include <objbase.h>
 
 #include <string>
+#include <vector>
 
+#include "support/test_support.h"
 #include "win/files.h"
+#include "win/wide_text.h"
 #include "wizard/installation_checks.h"
 #include "wizard/wizard_driver.h"
 
@@ -85,6 +88,94 @@ TEST_F(WizardInstall, NoShortcuts) {
     EXPECT_FALSE(win::FileExists(kProgramsGroup + "\\Korvalix.lnk"));
     EXPECT_FALSE(win::FileExists(DesktopFolder() + "Korvalix.lnk"));
     EXPECT_EQ(Profile(kDestinationFolder + "setup.log", "Setup", "DossierDemarrage"), "<absent>");
+}
+
+// Removes the installation through its entry's quiet command, started with
+// `environment`; true when it said everything went.
+bool RemoveQuietly(const std::vector<std::wstring>& environment = {}) {
+    testing_support::ChildProcess removal(win::AnsiToWide(UninstallValue("QuietUninstallString")), environment);
+    if (removal.WaitForExit(std::chrono::seconds(60)) != 0) return false;
+    // The uninstaller's own file goes once its first instance has ended.
+    return robot::WaitUntil([] { return !win::FileExists(WindowsFolder() + "uninst_Korvalix.exe"); },
+                            std::chrono::seconds(20));
+}
+
+// A user whose name Windows-1252 cannot write (see UserNamedLukasz): the
+// wizard starts from his folder, works in his temporary folder, and is
+// walked with Enter alone.
+TEST_F(WizardInstall, ForAUserNamedLukasz) {
+    const UserNamedLukasz user;
+    wizard::Installer installer(user.installer, user.environment);
+    ASSERT_TRUE(installer.Started());
+    for (int page = 1; page <= 3; ++page) {
+        HWND window = installer.Page(page);
+        ASSERT_NE(window, nullptr) << page;
+        ASSERT_TRUE(robot::PressKeys(window, "Return")) << page;
+    }
+    HWND page4 = installer.Page(4);
+    ASSERT_NE(page4, nullptr);
+    HWND terminer = robot::FindControl(page4, "Terminer", "Button");
+    ASSERT_TRUE(robot::WaitUntil([&] { return robot::IsEnabled(terminer); }, std::chrono::seconds(120)));
+    EXPECT_NE(robot::FindControl(page4, "L'installation s'est terminée avec succès !", "Static"), nullptr);
+    ASSERT_TRUE(robot::PressKeys(page4, "Return"));
+    EXPECT_EQ(installer.WaitForExit(), 0u);
+    ExpectFilesAndLogHead(6);
+
+    EXPECT_TRUE(RemoveQuietly(user.environment));
+    ExpectNothingLeft();
+}
+
+// A folder Windows-1252 cannot write, chosen in the folder dialog with the
+// keyboard (typing can only give what the code page holds): the edit box
+// gets its short form, and the files go into that very folder.
+TEST_F(WizardInstall, AFolderChosenInTheDialogOutsideWindows1252) {
+    const std::wstring folder = L"C:\\Programmes\\\u0141\u00f3d\u017a";
+    ASSERT_TRUE(::CreateDirectoryW(L"C:\\Programmes", nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    const std::string shortForm = win::AnsiPath(folder).value_or("<none>");
+
+    wizard::Installer installer;
+    ASSERT_TRUE(installer.Started());
+    ASSERT_TRUE(installer.Click(1, "Suivant"));
+    HWND page2 = installer.Page(2);
+    ASSERT_NE(page2, nullptr);
+    robot::Type(installer.Edit(), "C:\\Programmes");
+    // The dialog opens on C:\Programmes; its only folder is one key away.
+    ASSERT_TRUE(robot::PressKeys(page2, "alt+p"));
+    HWND dialog = robot::WaitForCaption(installer.Id(), "Veuillez choisir le répertoire d'installation");
+    ASSERT_NE(dialog, nullptr);
+    // The dialog gives the focus to "OK"; the folder tree comes before it.
+    ASSERT_TRUE(robot::PressKeys(dialog, "shift+Tab"));
+    ASSERT_TRUE(robot::WaitUntil([&] { return robot::ClassName(robot::FocusedControl(dialog)) == "SysTreeView32"; }));
+    // Right opens C:\Programmes, Down goes to its only folder.
+    HWND tree = robot::FocusedControl(dialog);
+    const auto selected = [&] { return ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0); };
+    const LRESULT programmes = selected();
+    ASSERT_TRUE(robot::PressKeys(dialog, "Right"));
+    ASSERT_TRUE(robot::WaitUntil([&] {
+        return (::SendMessageW(tree, TVM_GETITEMSTATE, programmes, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    }));
+    ASSERT_TRUE(robot::PressKeys(dialog, "Down"));
+    ASSERT_TRUE(robot::WaitUntil([&] { return selected() != programmes; }));
+    ASSERT_TRUE(robot::PressKeys(dialog, "Return"));
+    ASSERT_TRUE(robot::WaitUntil([&] { return !::IsWindow(dialog); }));
+    EXPECT_TRUE(robot::WaitUntil([&] { return installer.Destination() == shortForm; })) << installer.Destination();
+
+    ASSERT_TRUE(installer.Click(2, "Suivant"));
+    ASSERT_TRUE(installer.Click(3, "Suivant"));
+    HWND page4 = installer.Page(4);
+    ASSERT_NE(page4, nullptr);
+    HWND terminer = robot::FindControl(page4, "Terminer", "Button");
+    ASSERT_TRUE(robot::WaitUntil([&] { return robot::IsEnabled(terminer); }, std::chrono::seconds(120)));
+    ASSERT_TRUE(robot::Click(terminer));
+    EXPECT_EQ(installer.WaitForExit(), 0u);
+
+    for (const wchar_t* name : {L"korvalix.exe", L"korvalix32.hlp", L"erreurs.log", L"setup.log"})
+        EXPECT_NE(::GetFileAttributesW((folder + L"\\" + name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+    EXPECT_EQ(Profile(shortForm + "\\setup.log", "Setup", "DossierInstall"), shortForm + "\\");
+    EXPECT_TRUE(RemoveQuietly());
+    EXPECT_EQ(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the folder is gone";
+    EXPECT_EQ(UninstallValue("UninstallString"), "<absent>");
 }
 
 }  // namespace
