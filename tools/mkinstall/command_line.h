@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "winget.h"
+
 namespace mkinstall {
 
 // The width of the installer stub, and so of the installer.
@@ -29,6 +31,7 @@ struct Options {
     bool force = false;
     std::filesystem::path signingCertificate;  // a PKCS#12 file; no signing when empty
     std::filesystem::path passwordFile;
+    WingetRequest winget;  // no winget manifests when its folder is empty
 };
 
 // A command line that asks for nothing that can be done; its text says why.
