@@ -194,6 +194,14 @@ def main():
         err = run(mkinstall, *pack, *arguments, expected=2)
         check(message in err, f"mkinstall {' '.join(arguments)} did not say {message!r}:\n{err}")
     check(not os.path.exists(os.path.join(work, "refused.exe")), "a refused command line built an installer")
+    # An installer forced from a manifest whose [Setup] has errors cannot
+    # start: it gets no manifest set, and mkinstall says so.
+    forced = os.path.join(work, "forced")
+    notes = run(mkinstall, os.path.join(source, "tests", "tools", "invalid.lst"),
+                os.path.join(source, "tests", "tools", "payload"), "--stub", stubs["x86"],
+                "-o", os.path.join(work, "forced.exe"), "--force", "--winget", forced)
+    check("[Setup] section has errors; no winget manifests were written" in notes and not os.path.exists(forced),
+          f"a winget set was written for a manifest whose [Setup] has errors:\n{notes}")
     print("winget manifest sets validated")
 
 

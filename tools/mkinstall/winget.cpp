@@ -188,12 +188,17 @@ WingetManifests DescribeForWinget(const WingetRequest& request, const Bytes& man
     const core::IniFile ini = core::IniFile::Parse(std::string_view(reinterpret_cast<const char*>(manifest.data()),
                                                                     manifest.size()));
     core::SetupValues setup;
-    core::ReadSetupSection(ini, setup);
+    WingetManifests result;
+    // An installer built by --force from such a manifest cannot start:
+    // there is nothing to describe.
+    if (core::ReadSetupSection(ini, setup) != core::SetupOk) {
+        result.notes.push_back("winget: the manifest's [Setup] section has errors; no winget manifests were written");
+        return result;
+    }
     const std::string name = core::Cp1252ToUtf8(setup.AppName);
     const std::string version = core::Cp1252ToUtf8(setup.AppVersion);
     const std::string publisher = core::Cp1252ToUtf8(setup.Publisher);
 
-    WingetManifests result;
     std::string id = request.id;
     if (id.empty()) {
         id = IdentifierPart(setup.Publisher.empty() ? setup.AppName : setup.Publisher, "Publisher") + "." +
@@ -264,7 +269,7 @@ std::vector<std::string> WriteWingetManifests(const WingetRequest& request, cons
                                               const std::filesystem::path& installer) {
     const WingetManifests manifests =
         DescribeForWinget(request, manifest, ReadBytes(installer), Utf8(installer.filename()));
-    std::filesystem::create_directories(request.folder);
+    if (!manifests.files.empty()) std::filesystem::create_directories(request.folder);
     for (const WingetFile& file : manifests.files)
         WriteBytes(request.folder / PathFromUtf8(file.name), Bytes(file.text.begin(), file.text.end()));
     return manifests.notes;
