@@ -190,6 +190,7 @@ def main():
             (["--winget", work, "--winget-id", "Korvalix"], 'no winget identifier'),
             (["--winget", work, "--winget-id", "Editions Korvalix.App"], 'no winget identifier'),
             (["--winget", work, "--winget-id", "A." + "b" * 33], 'no winget identifier'),
+            (["--winget", work, "--winget-id", ".".join(["abcdefghijklmnopqrstuvwxyzé"] * 5)], 'no winget identifier'),
             (["--winget", work, "--winget-url", "ftp://example.com/install.exe"], "no http:// or https:// address")):
         err = run(mkinstall, *pack, *arguments, expected=2)
         check(message in err, f"mkinstall {' '.join(arguments)} did not say {message!r}:\n{err}")

@@ -19,8 +19,12 @@ constexpr const char* kManifestVersion = "1.10.0";
 constexpr const char* kLocale = "fr-FR";
 constexpr uint16_t kRtManifest = 24;
 constexpr size_t kMaxIdentifierPart = 32;
+constexpr size_t kMaxIdentifier = 128;
+constexpr size_t kMaxUrl = 2048;
 
-bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
+size_t CharacterCount(std::string_view utf8) {
+    return std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+}
 
 // Blanks, and the characters a file name cannot hold: the schema refuses
 // them in an identifier, whose parts name the repository's folders.
@@ -143,14 +147,14 @@ constexpr struct {
 }  // namespace
 
 bool IsPackageIdentifier(std::string_view utf8) {
+    if (CharacterCount(utf8) > kMaxIdentifier) return false;
     size_t parts = 0;
     size_t at = 0;
     while (true) {
         const size_t dot = std::min(utf8.find('.', at), utf8.size());
         const std::string_view part = utf8.substr(at, dot - at);
-        const auto characters = std::count_if(part.begin(), part.end(),
-                                              [](char c) { return !IsContinuationByte(static_cast<unsigned char>(c)); });
-        if (characters < 1 || characters > static_cast<long>(kMaxIdentifierPart)) return false;
+        const size_t characters = CharacterCount(part);
+        if (characters < 1 || characters > kMaxIdentifierPart) return false;
         for (const char c : part)
             if (RefusedInIdentifier(static_cast<unsigned char>(c))) return false;
         if (part.find("\xC2\xA0") != std::string_view::npos) return false;  // a no-break space is a blank too
@@ -164,7 +168,7 @@ bool IsPackageIdentifier(std::string_view utf8) {
 bool IsInstallerUrl(std::string_view text) {
     for (const std::string_view scheme : {"http://", "https://"}) {
         if (text.size() > scheme.size() && core::EqualsIgnoreCase(text.substr(0, scheme.size()), scheme) &&
-            text.find_first_of("\r\n") == std::string_view::npos)
+            CharacterCount(text) <= kMaxUrl && text.find_first_of("\r\n") == std::string_view::npos)
             return true;
     }
     return false;
