@@ -66,3 +66,15 @@ run(linux 1 "${app}/wrong.lst" "${app}/files" --stub ${STUB_x64} -o ${WORK}/wron
 if(NOT windows STREQUAL err OR NOT err MATCHES "Taille: is 4999 but \"légende.txt\" holds 5000 bytes\n")
   message(FATAL_ERROR "the tools report differently:\nmkinstall.exe:\n${windows}\nmkinstall:\n${err}")
 endif()
+
+# The winget manifest sets are the same bytes from both, files named with
+# accents included.
+foreach(tool exe linux)
+  file(MAKE_DIRECTORY ${WORK}/${tool})
+  run(${tool} 0 "${app}/SETUP.LST" "${app}/files" --stub ${STUB_x64} -o ${WORK}/${tool}/install.exe
+      --winget "${WORK}/${tool}/dépôt" --winget-id ÉditionsMérou.Cartographe)
+endforeach()
+foreach(file ÉditionsMérou.Cartographe.yaml ÉditionsMérou.Cartographe.installer.yaml
+             ÉditionsMérou.Cartographe.locale.fr-FR.yaml)
+  expect_same("${WORK}/exe/dépôt/${file}" "${WORK}/linux/dépôt/${file}" "the winget files ${file}")
+endforeach()

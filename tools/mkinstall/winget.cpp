@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <optional>
 
+#include "command_line.h"
 #include "core/ini.h"
 #include "core/setup_manifest.h"
 #include "core/sha256.h"
 #include "core/text.h"
 #include "pe_resources.h"
-#include "command_line.h"
 
 namespace mkinstall {
 
