@@ -215,6 +215,10 @@ WingetManifests DescribeForWinget(const WingetRequest& request, const Bytes& man
         url = "https://example.invalid/TODO/" + PercentEncoded(installerName);
         result.notes.push_back("winget: the InstallerUrl is a placeholder; give the download address with --winget-url");
     }
+    // winget refuses a one-letter name or publisher.
+    if (CharacterCount(name) < 2 || CharacterCount(publisher) == 1)
+        result.notes.push_back("winget: winget wants Nom and Editeur of 2 characters at least; correct PackageName "
+                               "and Publisher by hand");
     if (version.find_first_of("\\/:*?\"<>|") != std::string::npos)
         result.notes.push_back("winget: the Version \"" + version +
                                "\" holds characters winget refuses in PackageVersion; correct it in the three files");
