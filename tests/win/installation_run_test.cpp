@@ -251,11 +251,16 @@ TEST_F(InstallationRunTest, WithoutAWindowsFileTheUninstallerPathHasNoFolder) {
 }
 
 TEST_F(InstallationRunTest, AnotherCaseOfDossierInstallsNothingAndIsNoFailure) {
-    ReplaceInManifest("Dossier=windows", "Dossier=Windows");
+    // Its version is never read: one that is no number stops nothing.
+    ReplaceInManifest("Dossier=windows\r\nTaille=", "Dossier=Windows\r\nTaille=");
+    ReplaceInManifest("Version=1.0.0", "Version=2.1.1b");
     ReplaceInManifest("Dossier=program\r\nRaccourci=Korvalix", "Dossier=PROGRAM\r\nRaccourci=Korvalix");
     RunInstallation(page);
     EXPECT_TRUE(dialogs.Requests().empty());
+    EXPECT_TRUE(page.completed);
     EXPECT_FALSE(page.failed);
+    EXPECT_TRUE(win::FolderExists(CommonPrograms() + "Korvalix")) << "the Start-menu group is made";
+    EXPECT_TRUE(UninstallValue("DisplayName").has_value()) << "the uninstall entry is made";
     EXPECT_FALSE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe"));
     EXPECT_FALSE(win::FileExists(Installer.InstallDir + "uninst_Korvalix.exe"));
     EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix.exe"));

@@ -196,11 +196,12 @@ private:
         page_.Step();
         page_.SetStatus("Décompression du fichier " + entry.Nom + "...");
 
-        const int32_t version = core::VersionToNumber(entry.Version);
         auto keepResponsive = [this] { page_.ProcessMessages(); };
         // Installs into the folder unless the version gate keeps the newer
-        // file there; true on failure.
+        // file there; true on failure.  The version is read only here: an
+        // entry that installs nothing never needs one.
         auto installInto = [&](const std::string& folder, bool& kept) {
+            const int32_t version = core::VersionToNumber(entry.Version);
             kept = KeepsNewerVersion(folder + entry.Nom, version);
             if (kept) Journal.Write("Fichier conservé, celui en place a une version plus récente : " + folder + entry.Nom);
             return !kept &&
