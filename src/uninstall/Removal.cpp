@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "SystemFolders.h"
+#include "win/system_folders.h"
 #include "core/text.h"
 #include "core/uninstall_plan.h"
 #include "win/files.h"
@@ -127,7 +127,7 @@ RemovalResult RemoveUninstallEntry(const std::string& name, const std::string& l
             return {core::Outcome::Kept, {}};  // not an entry the installer wrote
         }
         // An entry left by an earlier installation elsewhere still serves it.
-        if (command && !core::UninstallStringNamesLog(*command, logPath, SystemPathRules()))
+        if (command && !core::UninstallStringNamesLog(*command, logPath, win::SystemPathRules()))
             return {core::Outcome::Kept, {}};
     }
     const LONG result = ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());

@@ -71,6 +71,10 @@ int RunSetup(const std::string& arguments) {
     const ui::ScopedDialogObserver journalOfBoxes(JournalBox);
 
     std::string problem = commandLine.problem;
+    if (problem.empty() && !options.installDir.empty())
+        if (const std::string why = DestinationRefusal(options.installDir); !why.empty())
+            problem = "Le dossier « " + options.installDir + " » de l'option /DIR ou /D ne peut pas recevoir " +
+                      "l'installation : " + why + ". Le programme de désinstallation n'y supprimerait rien.";
     if (!options.logPath.empty() && !Journal.Open(options.logPath) && problem.empty())
         problem = "Le journal « " + options.logPath +
                   " » ne peut pas être créé : vérifiez son dossier et vos droits (option /LOG).";

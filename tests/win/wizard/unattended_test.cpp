@@ -196,8 +196,11 @@ TEST_F(Unattended, ProgressOnlyAndEndsByItself) {
 TEST_F(Unattended, ABadCommandLineChangesNothing) {
     const std::set<std::string> before = wizard::DriveContents();
     std::set<std::string> windows;
+    // Among them, destinations that the uninstaller would never clean.
     for (const char* arguments : {"/S /FOO", "-s /DIR=Korvalix", "/VERYSILENT /LOG=\"C:\\nulle part\\journal.txt\"",
-                                  "/SILENT /D=", "/S /DIR=\"C:\\Program Files\\Korvalix"}) {
+                                  "/SILENT /D=", "/S /DIR=\"C:\\Program Files\\Korvalix",
+                                  "/S /DIR=\"C:\\windows\\Korvalix\"", "/S /DIR=C:\\", "/SILENT /DIR=\"C:\\Program Files\"",
+                                  "/S /D=\\\\serveur\\partage\\Korvalix"}) {
         ChildProcess setup(Command(arguments));
         EXPECT_EQ(WaitWatchingWindows(setup, windows), 4u) << arguments;
     }
