@@ -25,6 +25,13 @@ std::string CreateTempFileIn(const std::string& folder);
 // Opens a file for writing, replacing its contents, shared with nobody.
 FileHandle CreateForWriting(const std::string& path);
 
+// Creates a file, or empties an existing one, for writing, shared for
+// reading; but only a plain file of its own: nothing happens to a folder, a
+// link or junction (which another user may have put there to point the
+// writer at any file) or a file with other names (hard links).  Such a path
+// gives an empty handle, as does one that cannot be opened.
+FileHandle CreatePlainFileForWriting(const std::string& path);
+
 // Moves `from` over `to` in one step, replacing `to` if it exists.
 bool ReplaceWith(const std::string& from, const std::string& to);
 
