@@ -1,3 +1,7 @@
+// rand_s, the C runtime's door to the system's random numbers.
+#define _CRT_RAND_S
+#include <stdlib.h>
+
 #include "win/file_io.h"
 
 #include <windows.h>
@@ -26,6 +30,19 @@ std::string CreateTempFileIn(const std::string& folder) {
     char path[MAX_PATH];
     if (::GetTempFileNameA(folder.c_str(), "ins", 0, path) == 0) return {};
     return path;
+}
+
+std::string CreateTempFileIn(const std::string& folder, const std::function<std::string(uint32_t)>& nameFor) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        unsigned int random = 0;
+        if (rand_s(&random) != 0) return {};
+        const std::string path = folder + nameFor(random);
+        const FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                            nullptr));
+        if (file) return path;
+        if (::GetLastError() != ERROR_FILE_EXISTS) return {};
+    }
+    return {};
 }
 
 FileHandle CreateForWriting(const std::string& path) {

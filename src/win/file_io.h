@@ -4,6 +4,7 @@
 // old one.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/inflate.h"
@@ -21,6 +22,9 @@ bool FileInUse(const std::string& path);
 // Creates an empty file with a fresh name in the folder (which ends with "\")
 // and returns its path, or empty when the folder takes no new file.
 std::string CreateTempFileIn(const std::string& folder);
+// The same, named by `nameFor` from a random number; a name already taken is
+// never used.
+std::string CreateTempFileIn(const std::string& folder, const std::function<std::string(uint32_t)>& nameFor);
 
 // Opens a file for writing, replacing its contents, shared with nobody.
 FileHandle CreateForWriting(const std::string& path);

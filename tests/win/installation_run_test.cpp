@@ -6,7 +6,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cctype>
+#include <set>
 
 #include "Deroulement/InstallationRun.h"
 #include "General/SetupList.h"
@@ -267,6 +269,49 @@ TEST_F(InstallationRunTest, AnotherCaseOfDossierInstallsNothingAndIsNoFailure) {
     EXPECT_FALSE(WorkFolderHoldsPayloads()) << "the written-out payloads are deleted again";
     EXPECT_EQ(Log().find("uninst_Korvalix.exe\r\n[Fichier"), std::string::npos);
     EXPECT_EQ(Log().find("Nom=" + Installer.InstallDir + "korvalix.exe"), std::string::npos);
+}
+
+// A page that looks into the destination folder each time the run lets it
+// handle messages, as it does between chunks of a file.
+class WatchingPage : public RecordingPage {
+public:
+    void ProcessMessages() override {
+        RecordingPage::ProcessMessages();
+        for (const std::string& name : ListFolder(Installer.InstallDir))
+            if (name.find(".tmp") != std::string::npos) seen.insert(name);
+    }
+    std::set<std::string> seen;
+};
+
+TEST_F(InstallationRunTest, WhatACrashLeftBesideTheFilesGoesAndNothingElse) {
+    // The new file being written says what it is and whose.
+    ASSERT_TRUE(win::ForceDirectories(Installer.InstallDir));
+    const std::string leftovers[] = {Installer.InstallDir + "korvalix.exe.3f09a1c2.Korvalix-install.tmp",
+                                     WindowsDir() + "uninst_Korvalix.exe.0badc0de.korvalix-INSTALL.tmp"};
+    const std::string others[] = {Installer.InstallDir + "notes.tmp",
+                                  Installer.InstallDir + "ins1A2B.tmp",
+                                  Installer.InstallDir + "korvalix.exe.3f09a1c2.Autre-install.tmp",
+                                  Installer.InstallDir + "korvalix.exe.3f09a1c.Korvalix-install.tmp",
+                                  Installer.InstallDir + ".3f09a1c2.Korvalix-install.tmp",
+                                  Installer.InstallDir + "korvalix.exe.3f09a1c2.Korvalix-install.tmp.txt",
+                                  WindowsDir() + "uninst_Korvalix.exe.0badc0de.Autre-install.tmp"};
+    for (const std::string& path : leftovers) WriteFile(path, "moitié d'un fichier");
+    for (const std::string& path : others) WriteFile(path, "à garder");
+
+    WatchingPage watching;
+    RunInstallation(watching);
+    EXPECT_FALSE(watching.failed);
+    for (const std::string& path : leftovers) EXPECT_FALSE(win::FileExists(path)) << path;
+    for (const std::string& path : others) {
+        EXPECT_EQ(ReadWholeFile(path), "à garder") << path;
+        ::DeleteFileA(path.c_str());
+    }
+    const auto written = std::find_if(watching.seen.begin(), watching.seen.end(), [](const std::string& name) {
+        return name.rfind("korvalix.exe.", 0) == 0 && name.size() == 42 && name.find(".Korvalix-install.tmp") == 21;
+    });
+    EXPECT_NE(written, watching.seen.end()) << "korvalix.exe.<8 digits>.Korvalix-install.tmp while it is written";
+    for (const std::string& name : ListFolder(Installer.InstallDir))
+        EXPECT_EQ(name.find("-install.tmp"), std::string::npos) << name << " stays after the run";
 }
 
 TEST_F(InstallationRunTest, AnExistingEmptyFileIsLeftAloneAndStillRecorded) {

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "General/Integrity.h"
 #include "General/Payload.h"
 #include "General/Shell.h"
@@ -202,6 +205,7 @@ private:
         // entry that installs nothing never needs one.
         auto installInto = [&](const std::string& folder, bool& kept) {
             const int32_t version = core::VersionToNumber(entry.Version);
+            RemoveLeftoversOnce(folder);
             kept = KeepsNewerVersion(folder + entry.Nom, version);
             if (kept) Journal.Write("Fichier conservé, celui en place a une version plus récente : " + folder + entry.Nom);
             return !kept &&
@@ -229,6 +233,14 @@ private:
         }
         win::DeleteFileIfPresent(Installer.WorkDir + entry.Nom + ".Z");
         page_.Step();
+    }
+
+    // What a crash left of an earlier installation of this application in a
+    // folder goes before the first file is written into it.
+    void RemoveLeftoversOnce(const std::string& folder) {
+        if (std::find(tidiedFolders_.begin(), tidiedFolders_.end(), folder) != tidiedFolders_.end()) return;
+        tidiedFolders_.push_back(folder);
+        RemoveInstallLeftovers(folder);
     }
 
     // Records a file in the uninstall log, and its size for the uninstall
@@ -263,6 +275,7 @@ private:
     uint64_t installedBytes_ = 0;
     std::string windowsFileDir_;
     std::string groupDir_;
+    std::vector<std::string> tidiedFolders_;
 };
 
 }  // namespace
