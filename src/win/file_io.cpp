@@ -72,6 +72,15 @@ bool NamedByItsPath(HANDLE file, const std::string& path) {
     return !folder.empty() && SamePathText(FinalPathOf(file), expected);
 }
 
+// True when the open file is a plain file of its own at that path: no
+// folder, no link or junction, no other name.
+bool IsPlainFile(HANDLE file, const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION information;
+    return ::GetFileInformationByHandle(file, &information) &&
+           !(information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+           information.nNumberOfLinks == 1 && NamedByItsPath(file, path);
+}
+
 }  // namespace
 
 FileHandle CreatePlainFileForWriting(const std::string& path) {
@@ -79,15 +88,19 @@ FileHandle CreatePlainFileForWriting(const std::string& path) {
     // nothing changes before the file is known to be a plain file.
     FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return {};
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!::GetFileInformationByHandle(file.get(), &information) ||
-        (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-        information.nNumberOfLinks != 1 || !NamedByItsPath(file.get(), path))
-        return {};
+    if (!file || !IsPlainFile(file.get(), path)) return {};
     // Now it may be emptied: the position is at its start.
     if (!::SetEndOfFile(file.get())) return {};
     return file;
+}
+
+bool DeletePlainFile(const std::string& path) {
+    const FileHandle file(::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file || !IsPlainFile(file.get(), path)) return false;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
 
 bool ReplaceWith(const std::string& from, const std::string& to) {

@@ -36,6 +36,11 @@ FileHandle CreateForWriting(const std::string& path);
 // gives an empty handle, as does one that cannot be opened.
 FileHandle CreatePlainFileForWriting(const std::string& path);
 
+// Deletes a plain file of its own, through the handle that was checked; a
+// folder, a link (not what it leads to) or a file with other names stays.
+// True when it went.
+bool DeletePlainFile(const std::string& path);
+
 // Moves `from` over `to` in one step, replacing `to` if it exists.
 bool ReplaceWith(const std::string& from, const std::string& to);
 

@@ -297,6 +297,11 @@ TEST_F(InstallationRunTest, WhatACrashLeftBesideTheFilesGoesAndNothingElse) {
                                   WindowsDir() + "uninst_Korvalix.exe.0badc0de.Autre-install.tmp"};
     for (const std::string& path : leftovers) WriteFile(path, "moitié d'un fichier");
     for (const std::string& path : others) WriteFile(path, "à garder");
+    // One of that name that someone made a link: what it leads to stays.
+    const std::string linked = Installer.InstallDir + "korvalix.exe.0123abcd.Korvalix-install.tmp";
+    const std::string target = work_.Path() + "ailleurs.txt";
+    WriteFile(target, "à garder");
+    ASSERT_TRUE(MakeSymbolicLink(linked, target));
 
     WatchingPage watching;
     RunInstallation(watching);
@@ -306,12 +311,15 @@ TEST_F(InstallationRunTest, WhatACrashLeftBesideTheFilesGoesAndNothingElse) {
         EXPECT_EQ(ReadWholeFile(path), "à garder") << path;
         ::DeleteFileA(path.c_str());
     }
+    EXPECT_EQ(ReadWholeFile(target), "à garder");
     const auto written = std::find_if(watching.seen.begin(), watching.seen.end(), [](const std::string& name) {
         return name.rfind("korvalix.exe.", 0) == 0 && name.size() == 42 && name.find(".Korvalix-install.tmp") == 21;
     });
     EXPECT_NE(written, watching.seen.end()) << "korvalix.exe.<8 digits>.Korvalix-install.tmp while it is written";
-    for (const std::string& name : ListFolder(Installer.InstallDir))
+    for (const std::string& name : ListFolder(Installer.InstallDir)) {
+        if (Installer.InstallDir + name == linked) continue;
         EXPECT_EQ(name.find("-install.tmp"), std::string::npos) << name << " stays after the run";
+    }
 }
 
 TEST_F(InstallationRunTest, AnExistingEmptyFileIsLeftAloneAndStillRecorded) {

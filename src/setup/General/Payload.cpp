@@ -41,7 +41,7 @@ std::string GetWindowsDir() { return win::WindowsFolder(); }
 
 void RemoveInstallLeftovers(const std::string& folder) {
     for (const std::string& name : win::FileNamesIn(folder, "*.tmp"))
-        if (core::IsInstallTempName(name, Installer.UninstallName) && win::DeleteFileIfPresent(folder + name))
+        if (core::IsInstallTempName(name, Installer.UninstallName) && win::DeletePlainFile(folder + name))
             Journal.Write("Fichier laissé par une installation interrompue, supprimé : " + folder + name);
 }
 
