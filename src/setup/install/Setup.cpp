@@ -98,10 +98,17 @@ int RunSetup(const std::string& arguments) {
     }
     const ui::ScopedDialogObserver journalOfBoxes(JournalBox);
 
+    // The whole line is judged before the journal is touched: a refused
+    // line changes nothing anywhere, not even the journal's file.
     std::string problem = commandLine.problem;
-    if (!options.logPath.empty() && !Journal.Open(options.logPath) && problem.empty())
+    if (problem.empty() && !options.installDir.empty())
+        if (const std::string why = DestinationRefusal(options.installDir); !why.empty())
+            problem = "Le dossier « " + options.installDir + " » de l'option /DIR ou /D ne peut pas recevoir " +
+                      "l'installation : " + why + ". Le programme de désinstallation n'y supprimerait rien.";
+    if (problem.empty() && !options.logPath.empty() && !Journal.Open(options.logPath))
         problem = "Le journal « " + options.logPath +
-                  " » ne peut pas être créé : vérifiez son dossier et vos droits (option /LOG).";
+                  " » ne peut pas être créé : vérifiez son dossier et vos droits ; un dossier, un lien ou un " +
+                  "fichier qui porte d'autres noms n'est pas accepté (option /LOG).";
     Journal.Write("Ligne de commande : " + arguments);
     if (!problem.empty()) {
         ui::ShowErrorBox(core::CommandLineErrorText(problem));
