@@ -78,10 +78,7 @@ public:
         const std::string last = FinalFolder(NormalisePath(outermost));
         for (std::string folder = ParentOf(Key(install_.path)); IsBelow(install_.path, folder) && !IsRoot(folder);
              folder = ParentOf(folder)) {
-            PlannedItem item = Folder(folder);
-            if (item.refusal == Refusal::None && IsBelow(item.path, windows_))
-                item.refusal = Refusal::InsideSystemFolder;
-            folders.push_back(std::move(item));
+            folders.push_back(Planned(folder, InstallationFolder(folder)));
             if (Same(folder, last)) return folders;
         }
         return {};
