@@ -2,12 +2,19 @@
 
 #include <string_view>
 
+#include "core/text.h"
+
 namespace core {
 
 namespace {
 
 // Windows opens a device, not a file, for these names, whatever extension
 // follows and however many dots or blanks end them: "NUL.txt" and "con ".
+constexpr std::string_view kInstallTempEnd = "-install.tmp";
+constexpr size_t kRandomDigits = 8;
+
+bool IsLowerHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
+
 bool IsDeviceName(const std::string& name) {
     std::string base = name.substr(0, name.find('.'));
     while (!base.empty() && base.back() == ' ') base.pop_back();
@@ -41,6 +48,23 @@ bool IsGroupName(const std::string& name) {
         if (end == std::string::npos) return true;
         start = end + 1;
     }
+}
+
+std::string InstallTempName(const std::string& name, uint32_t random, const std::string& uninstallName) {
+    return name + "." + HexText(random, kRandomDigits, false) + "." + uninstallName + std::string(kInstallTempEnd);
+}
+
+bool IsInstallTempName(std::string_view fileName, std::string_view uninstallName) {
+    // "<name>." then the digits, ".", the application and the end, in that order.
+    const size_t tail = 1 + kRandomDigits + 1 + uninstallName.size() + kInstallTempEnd.size();
+    if (uninstallName.empty() || fileName.size() <= tail) return false;  // a name comes first
+    const std::string_view ours = fileName.substr(fileName.size() - tail);
+    if (ours[0] != '.' || ours[1 + kRandomDigits] != '.') return false;
+    for (size_t i = 1; i <= kRandomDigits; ++i)
+        if (!IsLowerHexDigit(ours[i])) return false;
+    const std::string_view end = ours.substr(2 + kRandomDigits);
+    return EqualsIgnoreCase(end.substr(0, uninstallName.size()), uninstallName) &&
+           EqualsIgnoreCase(end.substr(uninstallName.size()), kInstallTempEnd);
 }
 
 }  // namespace core

@@ -3,7 +3,9 @@
 // folder: the installer applies them in its run, the packaging tool when it
 // checks a manifest.
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace core {
 
@@ -16,5 +18,15 @@ bool IsPlainFileName(const std::string& name);
 // True for the name of a Start-menu group: plain file names joined by "\"
 // ("Editeur\Korvalix"), so that the group stays inside the Programs folder.
 bool IsGroupName(const std::string& name);
+
+// The name of the new file that is written beside `name`, and takes its
+// place once whole: "<name>.<8 hexadecimal digits>.<uninstallName>-install.tmp"
+// ("korvalix.exe.3f09a1c2.Korvalix-install.tmp").  One that a crash leaves
+// behind says what it is and whose, and the next installation of the same
+// application removes it.
+std::string InstallTempName(const std::string& name, uint32_t random, const std::string& uninstallName);
+
+// True for exactly such a name, made for the application of `uninstallName`.
+bool IsInstallTempName(std::string_view fileName, std::string_view uninstallName);
 
 }  // namespace core

@@ -10,8 +10,6 @@ namespace core {
 
 namespace {
 
-// The "A" functions take at most MAX_PATH characters, the final zero included.
-constexpr size_t kMaxPath = 259;
 constexpr std::string_view kDesktopPrefix = "%desktop%\\";
 // ResolveDesktop for another prefix.
 std::string ResolvePrefix(std::string_view loggedPath, std::string_view prefix, const std::string& folder,
@@ -23,45 +21,10 @@ std::string ResolvePrefix(std::string_view loggedPath, std::string_view prefix, 
     return IncludeBackslash(folder) + std::string(loggedPath.substr(prefix.size()));
 }
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 std::string LowerAscii(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
-// What every path must be, file or folder: a full local path, in the form
-// the "A" functions and this check read alike.
-Refusal CheckShape(const std::string& path) {
-    // Device paths, the object manager's own ("\?" "?\") included.
-    if (StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\") || StartsWith(path, "\\?" "?\\"))
-        return Refusal::DevicePath;
-    if (StartsWith(path, "\\\\")) return Refusal::NetworkPath;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (c < 32 || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
-            return Refusal::BadCharacter;
-        if (c == ':' && i != 1) return Refusal::BadCharacter;  // a stream name
-    }
-    if (path.size() < 3 || !IsLetter(path[0]) || path[1] != ':' || path[2] != '\\') return Refusal::Relative;
-    if (path.size() > kMaxPath) return Refusal::TooLong;
-
-    // The system drops a final "." or blank from a name, so "C:\Windows." is
-    // the Windows folder: such names are refused rather than interpreted.
-    size_t start = 3;
-    while (start < path.size()) {
-        size_t end = path.find('\\', start);
-        if (end == std::string::npos) end = path.size();
-        const std::string_view name = std::string_view(path).substr(start, end - start);
-        if (name == "." || name == "..") return Refusal::DotComponent;
-        if (!name.empty() && (name.back() == '.' || name.back() == ' ')) return Refusal::TrailingDot;
-        start = end + 1;
-    }
-    if (FolderKey(path).size() <= 3) return Refusal::DriveRoot;
-    return Refusal::None;
 }
 
 std::string ReadValue(const IniFile& log, const std::string& section, const char* key) {
@@ -104,31 +67,18 @@ std::string ParentOf(const std::string& path) {
 std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
 // Judges the paths of one log against the machine's folders.
-class Judge {
+class Judge : public FolderJudge {
 public:
-    Judge(const ProtectedFolders& folders, const PathRules& rules) : rules_(rules) {
-        windows_ = Key(folders.windows);
-        programFiles_ = Key(folders.programFiles);
-        desktop_ = Key(folders.desktop);
-        desktopText_ = folders.desktop;
-        commonDesktop_ = Key(folders.commonDesktop);
-        commonDesktopText_ = folders.commonDesktop;
-        for (const std::string& root : folders.startMenuRoots)
-            if (!root.empty()) startMenuRoots_.push_back(Key(root));
-        for (const std::string& other : folders.others)
-            if (!other.empty()) others_.push_back(Key(other));
-    }
+    Judge(const ProtectedFolders& folders, const PathRules& rules)
+        : FolderJudge(folders, rules),
+          desktopText_(folders.desktop),
+          commonDesktop_(Key(folders.commonDesktop)),
+          commonDesktopText_(folders.commonDesktop) {}
 
-    bool Same(std::string_view a, std::string_view b) const {
-        return rules_.same ? rules_.same(a, b) : EqualsIgnoreCase(a, b);
-    }
-
-    // The installation folder: anywhere but in or at a folder of the system.
+    // The installation folder, by the rule the installer applies too.
     PlannedItem InstallFolder(const std::string& logged) {
-        PlannedItem item = Folder(logged);
-        if (item.refusal == Refusal::None && IsBelow(item.path, windows_)) item.refusal = Refusal::InsideSystemFolder;
-        install_ = item;
-        return item;
+        install_ = logged.empty() ? PlannedItem{} : Planned(logged, InstallationFolder(logged));
+        return install_;
     }
 
     // The folders from the installation folder's parent up to `outermost`,
@@ -140,10 +90,7 @@ public:
         const std::string last = FinalFolder(NormalisePath(outermost));
         for (std::string folder = ParentOf(Key(install_.path)); IsBelow(install_.path, folder) && !IsRoot(folder);
              folder = ParentOf(folder)) {
-            PlannedItem item = Folder(folder);
-            if (item.refusal == Refusal::None && IsBelow(item.path, windows_))
-                item.refusal = Refusal::InsideSystemFolder;
-            folders.push_back(std::move(item));
+            folders.push_back(Planned(folder, InstallationFolder(folder)));
             if (Same(folder, last)) return folders;
         }
         return {};
@@ -151,7 +98,7 @@ public:
 
     // The Start-menu group: inside a Programs folder, where groups are made.
     PlannedItem StartMenuFolder(const std::string& logged) {
-        PlannedItem item = Folder(logged);
+        PlannedItem item = logged.empty() ? PlannedItem{} : Planned(logged, Folder(logged));
         if (item.refusal == Refusal::None && IsBelow(item.path, windows_)) item.refusal = Refusal::InsideSystemFolder;
         if (item.refusal == Refusal::None &&
             std::none_of(startMenuRoots_.begin(), startMenuRoots_.end(),
@@ -196,13 +143,8 @@ public:
     }
 
 private:
-    // A folder path without its final "\", as the system finds it.
-    std::string Key(const std::string& folder) const { return folder.empty() ? std::string() : FolderKey(folder); }
-    std::string FinalFolder(const std::string& folder) const {
-        const std::string key = FolderKey(folder);
-        if (rules_.finalFolder)
-            if (std::string final = rules_.finalFolder(key); !final.empty()) return FolderKey(final);
-        return key;
+    static PlannedItem Planned(const std::string& logged, Judged judged) {
+        return {logged, std::move(judged.path), judged.refusal, 0};
     }
 
     // "X:\" or "\\server\share": no folder of an installation.
@@ -215,45 +157,10 @@ private:
 
     static bool Usable(const PlannedItem& folder) { return !folder.path.empty() && folder.refusal == Refusal::None; }
 
-    bool SameFolder(const std::string& a, const std::string& b) const { return !a.empty() && !b.empty() && Same(a, b); }
-
-    // True when `path` lies strictly below `folder` (both keys).
-    bool IsBelow(const std::string& path, const std::string& folder) const {
-        if (folder.empty()) return false;
-        const std::string base = IncludeBackslash(folder);
-        const std::string key = FolderKey(path);
-        return key.size() > base.size() && Same(std::string_view(key).substr(0, base.size()), base);
-    }
-
-    Refusal Protected(const std::string& path) const {
-        const std::string key = FolderKey(path);
-        if (SameFolder(key, windows_)) return Refusal::WindowsFolder;
-        if (SameFolder(key, programFiles_)) return Refusal::ProgramFilesFolder;
-        if (SameFolder(key, desktop_)) return Refusal::DesktopFolder;
-        for (const std::string& folder : startMenuRoots_)
-            if (SameFolder(key, folder)) return Refusal::ProtectedFolder;
-        for (const std::string& folder : others_)
-            if (SameFolder(key, folder)) return Refusal::ProtectedFolder;
-        return Refusal::None;
-    }
-
-    PlannedItem Folder(const std::string& logged) {
-        PlannedItem item{logged, NormalisePath(logged), Refusal::None, 0};
-        if (logged.empty()) return item;
-        if ((item.refusal = CheckShape(item.path)) != Refusal::None) return item;
-        // The final form keeps the final "\" the log wrote, if any.
-        const bool slash = item.path.back() == '\\';
-        item.path = FinalFolder(item.path);
-        if (slash) item.path = IncludeBackslash(item.path);
-        if ((item.refusal = CheckShape(item.path)) != Refusal::None) return item;
-        item.refusal = Protected(item.path);
-        return item;
-    }
-
     Refusal FileRefusal(std::string& path) const {
-        if (const Refusal shape = CheckShape(path); shape != Refusal::None) return shape;
+        if (const Refusal shape = PathShapeRefusal(path); shape != Refusal::None) return shape;
         if (path.back() != '\\') path = FinalFile(path);
-        if (const Refusal shape = CheckShape(path); shape != Refusal::None) return shape;
+        if (const Refusal shape = PathShapeRefusal(path); shape != Refusal::None) return shape;
         if (const Refusal system = Protected(path); system != Refusal::None) return system;
         if (path.back() == '\\') return Refusal::NamesFolder;
         return Location(path);
@@ -276,75 +183,11 @@ private:
         return Refusal::OutsideInstallation;
     }
 
-    PathRules rules_;
-    std::string windows_, programFiles_, desktop_, desktopText_, commonDesktop_, commonDesktopText_;
-    std::vector<std::string> startMenuRoots_, others_;
+    std::string desktopText_, commonDesktop_, commonDesktopText_;
     PlannedItem install_, group_;
 };
 
 }  // namespace
-
-const char* RefusalText(Refusal refusal) {
-    switch (refusal) {
-        case Refusal::None:
-            return "";
-        case Refusal::Relative:
-            return "chemin relatif";
-        case Refusal::NetworkPath:
-            return "chemin réseau";
-        case Refusal::DevicePath:
-            return "chemin de périphérique";
-        case Refusal::BadCharacter:
-            return "caractère interdit dans le chemin";
-        case Refusal::DotComponent:
-            return "chemin contenant « . » ou « .. »";
-        case Refusal::TrailingDot:
-            return "nom se terminant par un point ou une espace";
-        case Refusal::TooLong:
-            return "chemin trop long";
-        case Refusal::DriveRoot:
-            return "racine d'un lecteur";
-        case Refusal::WindowsFolder:
-            return "dossier Windows";
-        case Refusal::InsideSystemFolder:
-            return "emplacement dans un dossier du système";
-        case Refusal::ProgramFilesFolder:
-            return "dossier des programmes (Program Files)";
-        case Refusal::DesktopFolder:
-            return "dossier du Bureau";
-        case Refusal::ProtectedFolder:
-            return "dossier du système";
-        case Refusal::NamesFolder:
-            return "un dossier est désigné là où un fichier est attendu";
-        case Refusal::NoDesktop:
-            return "dossier du Bureau introuvable";
-        case Refusal::BadKeyName:
-            return "nom d'entrée invalide";
-        case Refusal::OutsideInstallation:
-            return "emplacement où le programme d'installation ne crée rien";
-        case Refusal::NotAShortcut:
-            return "seuls les raccourcis y sont supprimés";
-    }
-    return "";
-}
-
-std::string NormalisePath(std::string_view path) {
-    std::string result;
-    result.reserve(path.size());
-    for (size_t i = 0; i < path.size(); ++i) {
-        const char c = path[i] == '/' ? '\\' : path[i];
-        if (c == '\\' && !result.empty() && result.back() == '\\' && result.size() > 1) continue;
-        result += c;
-    }
-    return result;
-}
-
-std::string FolderKey(std::string_view path) {
-    std::string key = NormalisePath(path);
-    const bool driveRoot = key.size() == 3 && key[1] == ':';
-    while (!driveRoot && key.size() > 1 && key.back() == '\\') key.pop_back();
-    return key;
-}
 
 const char* const kCommonDesktopPrefix = "%commondesktop%\\";
 
@@ -430,7 +273,7 @@ bool UninstallStringNamesLog(std::string_view uninstallString, std::string_view 
     const Judge judge({}, rules);
     auto final = [&](const std::string& path) {
         const std::string normal = NormalisePath(path);
-        return CheckShape(normal) == Refusal::None ? FolderKey(judge.FinalFile(normal)) : FolderKey(normal);
+        return PathShapeRefusal(normal) == Refusal::None ? FolderKey(judge.FinalFile(normal)) : FolderKey(normal);
     };
     return judge.Same(final(words.back()), final(std::string(logPath)));
 }

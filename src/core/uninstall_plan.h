@@ -12,72 +12,15 @@
 // caller checks).  Paths are compared in their final form, links and short
 // names resolved, as the system compares names.
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/ini.h"
+#include "core/installation_folder.h"
 
 namespace core {
-
-// The system's own folders, as the machine names them.  Drive roots are
-// always protected.
-struct ProtectedFolders {
-    std::string windows;                      // its own files may be ours; nothing below them ever is
-    std::string programFiles;                 // the Program Files folder itself
-    std::string desktop;                      // what "%desktop%\" stands for: only shortcuts there
-    std::string commonDesktop;                // what "%commondesktop%\" stands for: the same
-    std::vector<std::string> startMenuRoots;  // the Programs folders in which groups are made
-    std::vector<std::string> others;          // never removed, and never an installation folder
-};
-
-// How the system names and compares paths.  The defaults stand in for it
-// where there is no system: ASCII letters without regard to case, and no
-// final forms.
-struct PathRules {
-    // True when the two texts name the same path, letters compared as the
-    // file system compares them.
-    std::function<bool(std::string_view, std::string_view)> same;
-    // The final form of an existing folder, or of an existing file without
-    // following the file itself: links and junctions resolved, long names in
-    // place of short ones, as the disk spells them.  Empty when the path
-    // cannot be opened.
-    std::function<std::string(const std::string&)> finalFolder;
-    std::function<std::string(const std::string&)> finalFile;
-};
-
-enum class Refusal {
-    None,
-    Relative,     // not "X:\..."
-    NetworkPath,  // "\\server\share\...": it may be this very disk under another name
-    DevicePath,   // "\\?\..." or "\\.\...": no normalisation applies to them
-    BadCharacter,  // wildcards, quotes, a stream name after ":"...
-    DotComponent,  // a "." or ".." component
-    TrailingDot,   // a name ending in "." or " ", which the system would drop
-    TooLong,       // longer than the "A" functions take
-    DriveRoot,
-    WindowsFolder,
-    InsideSystemFolder,  // below the Windows folder's top level
-    ProgramFilesFolder,
-    DesktopFolder,
-    ProtectedFolder,
-    NamesFolder,          // a file entry that ends with "\"
-    NoDesktop,            // "%desktop%\" when the desktop is unknown
-    BadKeyName,           // a Desinstall value that would name another registry key
-    OutsideInstallation,  // not where the installer creates anything
-    NotAShortcut,         // in the Start-menu group or on the desktop, but no .lnk
-};
-
-// Why, in the report's words.
-const char* RefusalText(Refusal refusal);
-
-// "/" becomes "\" and runs of "\" collapse (a leading "\\" stays).
-std::string NormalisePath(std::string_view path);
-
-// Normalised, without a final "\" unless it is a root "X:\".
-std::string FolderKey(std::string_view path);
 
 // "%desktop%\name" with the desktop folder in place of the prefix; other
 // paths are returned unchanged.

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "SystemFolders.h"
 #include "core/command_line.h"
+#include "win/system_folders.h"
 #include "core/text.h"
 #include "core/uninstall_plan.h"
 #include "win/files.h"
@@ -166,7 +166,7 @@ std::string UninstallEntryProgram(const std::string& name, const std::string& lo
     } catch (const core::Error&) {
         return {};
     }
-    if (!command || !core::UninstallStringNamesLog(*command, logPath, SystemPathRules())) return {};
+    if (!command || !core::UninstallStringNamesLog(*command, logPath, win::SystemPathRules())) return {};
     const std::string program = core::NormalisePath(core::SplitCommandLine(*command).front());
     const std::string final = win::FinalPath(program, false);
     return PathKey(final.empty() ? program : final);
@@ -184,7 +184,7 @@ RemovalResult RemoveUninstallEntry(const std::string& name, const std::string& l
             return {core::Outcome::Kept, {}};  // not an entry the installer wrote
         }
         // An entry left by an earlier installation elsewhere still serves it.
-        if (command && !core::UninstallStringNamesLog(*command, logPath, SystemPathRules()))
+        if (command && !core::UninstallStringNamesLog(*command, logPath, win::SystemPathRules()))
             return {core::Outcome::Kept, {}};
     }
     const LONG result = ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());

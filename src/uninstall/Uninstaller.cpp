@@ -7,8 +7,8 @@
 #include "ProgressWindow.h"
 #include "Relaunch.h"
 #include "Removal.h"
-#include "SystemFolders.h"
 #include "core/upgrade.h"
+#include "win/system_folders.h"
 #include "ui/message_dialog.h"
 #include "win/file_io.h"
 #include "win/files.h"
@@ -214,7 +214,7 @@ std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath,
         problem = "Le journal de désinstallation « " + logPath + " » est introuvable ou illisible.";
         return std::nullopt;
     }
-    auto plan = core::MakeUninstallPlan(core::IniFile::Parse(*bytes), logPath, SystemFolders(), SystemPathRules());
+    auto plan = core::MakeUninstallPlan(core::IniFile::Parse(*bytes), logPath, win::SystemFolders(), win::SystemPathRules());
     if (!plan)
         problem =
             "Le fichier « " + logPath + " » n'est pas un journal de désinstallation : la section [Setup] y manque.";
@@ -281,7 +281,7 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
     // done the work.
     if (command.Relaunched() && !options.handOverResult) WaitForFirstInstance(command.firstInstance);
 
-    const std::string logPath = FullPath(command.logPath);
+    const std::string logPath = win::FullPath(command.logPath);
     std::string problem;
     const auto plan = LoadUninstallPlan(logPath, problem);
     if (!plan) {

@@ -10,7 +10,7 @@
 
 #include "Relaunch.h"
 #include "Removal.h"
-#include "SystemFolders.h"
+#include "win/system_folders.h"
 #include "Uninstaller.h"
 #include "WideArguments.h"
 #include "ui/application.h"
@@ -30,7 +30,7 @@ int Main(const std::string& arguments) {
         return RunUninstaller(arguments, true);  // says what is wrong
     }
     // A path typed relative to the current folder, before leaving it.
-    command->logPath = FullPath(command->logPath);
+    command->logPath = win::FullPath(command->logPath);
     LeaveCurrentFolder();
 
     UninstallOptions options;

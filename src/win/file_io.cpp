@@ -1,8 +1,15 @@
+// rand_s, the C runtime's door to the system's random numbers.
+#define _CRT_RAND_S
+#include <stdlib.h>
+
 #include "win/file_io.h"
 
 #include <windows.h>
 
 #include <algorithm>
+
+#include "core/text.h"
+#include "win/files.h"
 
 namespace win {
 
@@ -39,9 +46,75 @@ std::string CreateTempFileIn(const std::string& folder) {
     return path;
 }
 
+std::string CreateTempFileIn(const std::string& folder, const std::function<std::string(uint32_t)>& nameFor) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        unsigned int random = 0;
+        if (rand_s(&random) != 0) return {};
+        const std::string path = folder + nameFor(random);
+        const FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                            nullptr));
+        if (file) return path;
+        if (::GetLastError() != ERROR_FILE_EXISTS) return {};
+    }
+    return {};
+}
+
 FileHandle CreateForWriting(const std::string& path) {
     return FileHandle(
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+namespace {
+
+// True when the open file is the one the path names, and not what a link of
+// that name leads to: its final form is the final form of the path's folder
+// and the file's own name.  Wine follows a Unix link even when asked not to,
+// and shows no reparse point; the final form gives the link away there too.
+bool NamedByItsPath(HANDLE file, const std::string& path) {
+    char full[MAX_PATH];
+    const DWORD fullLength = ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    if (fullLength == 0 || fullLength >= sizeof full) return false;
+    char longPath[MAX_PATH];
+    const DWORD longLength = ::GetLongPathNameA(full, longPath, sizeof longPath);
+    if (longLength == 0 || longLength >= sizeof longPath) return false;
+    const std::string named(longPath, longLength);
+    const size_t split = named.find_last_of('\\');
+    if (split == std::string::npos) return false;
+    // "C:\" for a file at a drive's root, else the folder without its "\".
+    const std::string folder = FinalPath(named.substr(0, split == 2 ? 3 : split), true);
+    const std::string expected = core::IncludeBackslash(folder) + named.substr(split + 1);
+    return !folder.empty() && SamePathText(FinalPathOf(file), expected);
+}
+
+// True when the open file is a plain file of its own at that path: no
+// folder, no link or junction, no other name.
+bool IsPlainFile(HANDLE file, const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION information;
+    return ::GetFileInformationByHandle(file, &information) &&
+           !(information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+           information.nNumberOfLinks == 1 && NamedByItsPath(file, path);
+}
+
+}  // namespace
+
+FileHandle CreatePlainFileForWriting(const std::string& path) {
+    // Opened, or created, without following a link and without emptying it:
+    // nothing changes before the file is known to be a plain file.
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file || !IsPlainFile(file.get(), path)) return {};
+    // Now it may be emptied: the position is at its start.
+    if (!::SetEndOfFile(file.get())) return {};
+    return file;
+}
+
+bool DeletePlainFile(const std::string& path) {
+    const FileHandle file(::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file || !IsPlainFile(file.get(), path)) return false;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
 
 bool ReplaceWith(const std::string& from, const std::string& to) {

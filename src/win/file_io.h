@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <functional>
 #include <string>
 
 #include "core/inflate.h"
@@ -26,9 +27,24 @@ bool FileInUse(const std::string& path);
 // Creates an empty file with a fresh name in the folder (which ends with "\")
 // and returns its path, or empty when the folder takes no new file.
 std::string CreateTempFileIn(const std::string& folder);
+// The same, named by `nameFor` from a random number; a name already taken is
+// never used.
+std::string CreateTempFileIn(const std::string& folder, const std::function<std::string(uint32_t)>& nameFor);
 
 // Opens a file for writing, replacing its contents, shared with nobody.
 FileHandle CreateForWriting(const std::string& path);
+
+// Creates a file, or empties an existing one, for writing, shared for
+// reading; but only a plain file of its own: nothing happens to a folder, a
+// link or junction (which another user may have put there to point the
+// writer at any file) or a file with other names (hard links).  Such a path
+// gives an empty handle, as does one that cannot be opened.
+FileHandle CreatePlainFileForWriting(const std::string& path);
+
+// Deletes a plain file of its own, through the handle that was checked; a
+// folder, a link (not what it leads to) or a file with other names stays.
+// True when it went.
+bool DeletePlainFile(const std::string& path);
 
 // Moves `from` over `to` in one step, replacing `to` if it exists.
 bool ReplaceWith(const std::string& from, const std::string& to);

@@ -110,6 +110,28 @@ bool ForceDirectories(const std::string& path) {
 
 bool RemoveFolderIfEmpty(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != 0; }
 
+namespace {
+
+struct FindHandleTraits {
+    using Value = HANDLE;
+    static Value Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Value value) { ::FindClose(value); }
+};
+using FindHandle = UniqueHandle<FindHandleTraits>;  // FindFirstFile searches
+
+}  // namespace
+
+std::vector<std::string> FileNamesIn(const std::string& folder, const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const FindHandle search(::FindFirstFileA((folder + pattern).c_str(), &found));
+    if (!search) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (::FindNextFileA(search.get(), &found));
+    return names;
+}
+
 std::string FinalPath(const std::string& path, bool followLast) {
     // No access beyond the attributes: a file in use or a folder opens too.
     const FileHandle file(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,

@@ -48,6 +48,9 @@ uint64_t FileSizeOf(const std::string& path);
 bool ForceDirectories(const std::string& path);
 // Removes the folder if it is empty.
 bool RemoveFolderIfEmpty(const std::string& path);
+// The names of the files, not folders, directly in `folder` (which ends with
+// "\") that match the wildcard `pattern`.
+std::vector<std::string> FileNamesIn(const std::string& folder, const std::string& pattern);
 
 // The final path of an existing file or folder, as GetFinalPathNameByHandle
 // gives it: links and junctions resolved, long names for short ones, names

@@ -181,25 +181,45 @@ TEST(UninstallPlan, PathsOfNoUsableShapeAreRefused) {
 }
 
 // An installation folder in or at a folder of the system is refused whole:
-// nothing in it is ever the installation's.
+// nothing in it is ever the installation's.  The installer judges its
+// destination by the same rule, so that it never installs where the
+// uninstaller would remove nothing.
 TEST(UninstallPlan, FoldersOfTheSystemAreNeitherRemovedNorInstallationFolders) {
-    EXPECT_EQ(FolderRefusal("C:\\Program Files\\Korvalix\\"), Refusal::None);
-    EXPECT_EQ(FolderRefusal("D:\\Jeux\\Korvalix \xE0\xE9\\"), Refusal::None);
-    EXPECT_EQ(FolderRefusal("C:\\Korvalix"), Refusal::None);
-    EXPECT_EQ(FolderRefusal("C:\\users\\root\\Documents\\Korvalix\\"), Refusal::None);
-    for (const char* inside : {"C:\\windows\\Korvalix\\", "C:\\Windows\\Sysnative\\", "C:\\Windows\\WinSxS",
-                               "C:\\Windows\\INF", "C:\\windows\\system32\\drivers"})
-        EXPECT_EQ(FolderRefusal(inside), Refusal::InsideSystemFolder) << inside;
-    EXPECT_EQ(FolderRefusal("C:\\Program Files\\"), Refusal::ProgramFilesFolder);
-    EXPECT_EQ(FolderRefusal("C:\\Program Files (x86)"), Refusal::ProtectedFolder);
-    EXPECT_EQ(FolderRefusal("C:\\"), Refusal::DriveRoot);
-    EXPECT_EQ(FolderRefusal("C:\\windows\\"), Refusal::WindowsFolder);
-    EXPECT_EQ(FolderRefusal("C:\\windows\\system32\\"), Refusal::ProtectedFolder);
-    EXPECT_EQ(FolderRefusal(kPrograms), Refusal::ProtectedFolder);
-    EXPECT_EQ(FolderRefusal("C:\\users\\root\\desktop\\"), Refusal::DesktopFolder);
-    EXPECT_EQ(FolderRefusal("C:\\users\\root\\"), Refusal::ProtectedFolder);
-    EXPECT_EQ(FolderRefusal("Korvalix\\"), Refusal::Relative);
-    EXPECT_EQ(FolderRefusal("\\\\server\\share\\Korvalix\\"), Refusal::NetworkPath);
+    const std::pair<const char*, Refusal> cases[] = {
+        {"C:\\Program Files\\Korvalix\\", Refusal::None},
+        {"D:\\Jeux\\Korvalix \xE0\xE9\\", Refusal::None},
+        {"C:\\Korvalix", Refusal::None},
+        {"C:/Jeux//Korvalix", Refusal::None},
+        {"C:\\users\\root\\Documents\\Korvalix\\", Refusal::None},
+        {"C:\\windows\\Korvalix\\", Refusal::InsideSystemFolder},
+        {"C:\\WINDOWS\\Korvalix", Refusal::InsideSystemFolder},
+        {"C:\\Windows\\Sysnative\\", Refusal::InsideSystemFolder},
+        {"C:\\Windows\\WinSxS", Refusal::InsideSystemFolder},
+        {"C:\\Windows\\INF", Refusal::InsideSystemFolder},
+        {"C:\\windows\\system32\\drivers", Refusal::InsideSystemFolder},
+        {"C:\\Program Files\\", Refusal::ProgramFilesFolder},
+        {"c:\\program files", Refusal::ProgramFilesFolder},
+        {"C:\\Program Files (x86)", Refusal::ProtectedFolder},
+        {"C:\\", Refusal::DriveRoot},
+        {"D:\\", Refusal::DriveRoot},
+        {"C:\\windows\\", Refusal::WindowsFolder},
+        {"C:\\windows\\system32\\", Refusal::ProtectedFolder},
+        {kPrograms, Refusal::ProtectedFolder},
+        {"C:\\users\\root\\desktop\\", Refusal::DesktopFolder},
+        {"C:\\users\\root\\", Refusal::ProtectedFolder},
+        {"Korvalix\\", Refusal::Relative},
+        {"C:Korvalix", Refusal::Relative},
+        {"\\\\server\\share\\Korvalix\\", Refusal::NetworkPath},
+        {"\\\\?\\C:\\Korvalix", Refusal::DevicePath},
+        {"C:\\Program Files\\..\\windows", Refusal::DotComponent},
+    };
+    for (const auto& [folder, refusal] : cases) {
+        EXPECT_EQ(FolderRefusal(folder), refusal) << "the uninstaller: " << folder;
+        EXPECT_EQ(InstallationFolderRefusal(folder, Folders()), refusal) << "the installer: " << folder;
+    }
+    // Final blanks, which a log's value cannot even hold, as a person types them.
+    EXPECT_EQ(InstallationFolderRefusal("   ", Folders()), Refusal::Relative);
+    EXPECT_EQ(InstallationFolderRefusal("C:\\Program Files\\Korvalix ", Folders()), Refusal::TrailingDot);
 
     const UninstallPlan plan = Plan(
         "[Setup]\r\nDossierInstall=C:\\Windows\\WinSxS\\\r\n"

@@ -95,3 +95,17 @@ foreach(case "planted in the working folder|WINEPATH=|cannot find osslsigncode"
     message(FATAL_ERROR "a signing tool ${what}: installer now \"${kept}\", left: ${leftovers}\n${err}")
   endif()
 endforeach()
+unset(run_dir)
+unset(run_env)
+
+# The winget manifest sets are the same bytes from both, files named with
+# accents included.
+foreach(tool exe linux)
+  file(MAKE_DIRECTORY ${WORK}/${tool})
+  run(${tool} 0 "${app}/SETUP.LST" "${app}/files" --stub ${STUB_x64} -o ${WORK}/${tool}/install.exe
+      --winget "${WORK}/${tool}/dépôt" --winget-id ÉditionsMérou.Cartographe)
+endforeach()
+foreach(file ÉditionsMérou.Cartographe.yaml ÉditionsMérou.Cartographe.installer.yaml
+             ÉditionsMérou.Cartographe.locale.fr-FR.yaml)
+  expect_same("${WORK}/exe/dépôt/${file}" "${WORK}/linux/dépôt/${file}" "the winget files ${file}")
+endforeach()

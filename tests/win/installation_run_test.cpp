@@ -6,7 +6,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cctype>
+#include <set>
 
 #include "Deroulement/InstallationRun.h"
 #include "General/SetupList.h"
@@ -251,17 +253,73 @@ TEST_F(InstallationRunTest, WithoutAWindowsFileTheUninstallerPathHasNoFolder) {
 }
 
 TEST_F(InstallationRunTest, AnotherCaseOfDossierInstallsNothingAndIsNoFailure) {
-    ReplaceInManifest("Dossier=windows", "Dossier=Windows");
+    // Its version is never read: one that is no number stops nothing.
+    ReplaceInManifest("Dossier=windows\r\nTaille=", "Dossier=Windows\r\nTaille=");
+    ReplaceInManifest("Version=1.0.0", "Version=2.1.1b");
     ReplaceInManifest("Dossier=program\r\nRaccourci=Korvalix", "Dossier=PROGRAM\r\nRaccourci=Korvalix");
     RunInstallation(page);
     EXPECT_TRUE(dialogs.Requests().empty());
+    EXPECT_TRUE(page.completed);
     EXPECT_FALSE(page.failed);
+    EXPECT_TRUE(win::FolderExists(CommonPrograms() + "Korvalix")) << "the Start-menu group is made";
+    EXPECT_TRUE(UninstallValue("DisplayName").has_value()) << "the uninstall entry is made";
     EXPECT_FALSE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe"));
     EXPECT_FALSE(win::FileExists(Installer.InstallDir + "uninst_Korvalix.exe"));
     EXPECT_FALSE(win::FileExists(Installer.InstallDir + "korvalix.exe"));
     EXPECT_FALSE(WorkFolderHoldsPayloads()) << "the written-out payloads are deleted again";
     EXPECT_EQ(Log().find("uninst_Korvalix.exe\r\n[Fichier"), std::string::npos);
     EXPECT_EQ(Log().find("Nom=" + Installer.InstallDir + "korvalix.exe"), std::string::npos);
+}
+
+// A page that looks into the destination folder each time the run lets it
+// handle messages, as it does between chunks of a file.
+class WatchingPage : public RecordingPage {
+public:
+    void ProcessMessages() override {
+        RecordingPage::ProcessMessages();
+        for (const std::string& name : ListFolder(Installer.InstallDir))
+            if (name.find(".tmp") != std::string::npos) seen.insert(name);
+    }
+    std::set<std::string> seen;
+};
+
+TEST_F(InstallationRunTest, WhatACrashLeftBesideTheFilesGoesAndNothingElse) {
+    // The new file being written says what it is and whose.
+    ASSERT_TRUE(win::ForceDirectories(Installer.InstallDir));
+    const std::string leftovers[] = {Installer.InstallDir + "korvalix.exe.3f09a1c2.Korvalix-install.tmp",
+                                     WindowsDir() + "uninst_Korvalix.exe.0badc0de.korvalix-INSTALL.tmp"};
+    const std::string others[] = {Installer.InstallDir + "notes.tmp",
+                                  Installer.InstallDir + "ins1A2B.tmp",
+                                  Installer.InstallDir + "korvalix.exe.3f09a1c2.Autre-install.tmp",
+                                  Installer.InstallDir + "korvalix.exe.3f09a1c.Korvalix-install.tmp",
+                                  Installer.InstallDir + ".3f09a1c2.Korvalix-install.tmp",
+                                  Installer.InstallDir + "korvalix.exe.3f09a1c2.Korvalix-install.tmp.txt",
+                                  WindowsDir() + "uninst_Korvalix.exe.0badc0de.Autre-install.tmp"};
+    for (const std::string& path : leftovers) WriteFile(path, "moitié d'un fichier");
+    for (const std::string& path : others) WriteFile(path, "à garder");
+    // One of that name that someone made a link: what it leads to stays.
+    const std::string linked = Installer.InstallDir + "korvalix.exe.0123abcd.Korvalix-install.tmp";
+    const std::string target = work_.Path() + "ailleurs.txt";
+    WriteFile(target, "à garder");
+    ASSERT_TRUE(MakeSymbolicLink(linked, target));
+
+    WatchingPage watching;
+    RunInstallation(watching);
+    EXPECT_FALSE(watching.failed);
+    for (const std::string& path : leftovers) EXPECT_FALSE(win::FileExists(path)) << path;
+    for (const std::string& path : others) {
+        EXPECT_EQ(ReadWholeFile(path), "à garder") << path;
+        ::DeleteFileA(path.c_str());
+    }
+    EXPECT_EQ(ReadWholeFile(target), "à garder");
+    const auto written = std::find_if(watching.seen.begin(), watching.seen.end(), [](const std::string& name) {
+        return name.rfind("korvalix.exe.", 0) == 0 && name.size() == 42 && name.find(".Korvalix-install.tmp") == 21;
+    });
+    EXPECT_NE(written, watching.seen.end()) << "korvalix.exe.<8 digits>.Korvalix-install.tmp while it is written";
+    for (const std::string& name : ListFolder(Installer.InstallDir)) {
+        if (Installer.InstallDir + name == linked) continue;
+        EXPECT_EQ(name.find("-install.tmp"), std::string::npos) << name << " stays after the run";
+    }
 }
 
 TEST_F(InstallationRunTest, AnExistingEmptyFileIsLeftAloneAndStillRecorded) {

@@ -117,9 +117,9 @@ TEST_F(OptionsPage, SuivantStoresTheFolderWithBackslashAndTheCheckBoxes) {
     // A folder that already ends with a backslash keeps just the one.
     Click(Form3->Handle(), "Précédent");
     ASSERT_TRUE(Form2->Visible());
-    ::SetWindowTextA(Edit(), "E:\\");
+    ::SetWindowTextA(Edit(), "E:\\Jeux\\");
     Click(Form2->Handle(), "Suivant");
-    EXPECT_EQ(Installer.InstallDir, "E:\\");
+    EXPECT_EQ(Installer.InstallDir, "E:\\Jeux\\");
 }
 
 TEST_F(OptionsPage, EmptyFolderWarnsOnceAndStoresNothing) {

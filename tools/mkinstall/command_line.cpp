@@ -11,6 +11,7 @@ std::filesystem::path* PathOption(Options& options, const std::string& name) {
     if (name == "--sign") return &options.signingCertificate;
     if (name == "--password-file") return &options.passwordFile;
     if (name == "--signtool") return &options.signTool;
+    if (name == "--winget") return &options.winget.folder;
     return nullptr;
 }
 
@@ -46,6 +47,9 @@ Options ParseCommandLine(const std::vector<std::string>& arguments) {
             if (value == "x86") options.arch = Arch::X86;
             else if (value == "x64") options.arch = Arch::X64;
             else throw UsageError("--arch takes x86 or x64" + (value.empty() ? "" : ", not \"" + value + "\""));
+        } else if (arg == "--winget-id" || arg == "--winget-url") {
+            if (!hasValue || arguments[i + 1].empty()) throw UsageError(arg + " needs a value");
+            (arg == "--winget-id" ? options.winget.id : options.winget.url) = arguments[++i];
         } else if (arg == "--force") {
             options.force = true;
         } else if (arg == "--sizes") {
@@ -64,6 +68,7 @@ Options ParseCommandLine(const std::vector<std::string>& arguments) {
         throw UsageError("--signtool goes with --sign");
     if (sizes && !options.signingCertificate.empty())
         throw UsageError("--sizes writes a manifest, which --sign cannot sign");
+    CheckWingetRequest(options.winget, sizes);
     options.mode = sizes ? Options::Mode::Sizes : Options::Mode::Pack;
     options.manifest = PathFromUtf8(positional[0]);
     options.payloadFolder = PathFromUtf8(positional[1]);
@@ -88,6 +93,9 @@ std::string HelpText() {
            "  --password-file <file> the certificate's password, on the file's first line\n"
            "  --signtool <program>   the osslsigncode to sign with (by default, the one in\n"
            "                         a folder of the PATH given in full)\n"
+           "  --winget <folder>      also write a winget manifest set for the installer there\n"
+           "  --winget-id <id>       its PackageIdentifier, Publisher.Package (else a placeholder)\n"
+           "  --winget-url <url>     where the installer will be downloaded from (else a placeholder)\n"
            "  --sizes                set each Taille above 0 to the size of its file, and\n"
            "                         write the manifest instead of an installer\n"
            "  --help                 show this text\n"

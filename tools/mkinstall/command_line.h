@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "winget.h"
+
 namespace mkinstall {
 
 // The width of the installer stub, and so of the installer.
@@ -30,6 +32,7 @@ struct Options {
     std::filesystem::path signingCertificate;  // a PKCS#12 file; no signing when empty
     std::filesystem::path passwordFile;
     std::filesystem::path signTool;  // osslsigncode from the PATH when empty
+    WingetRequest winget;  // no winget manifests when its folder is empty
 };
 
 // A command line that asks for nothing that can be done; its text says why.

@@ -152,6 +152,9 @@ int Build(const Options& options) {
     using std::filesystem::perms;
     std::filesystem::permissions(options.output, perms::owner_exec | perms::group_exec | perms::others_exec,
                                  std::filesystem::perm_options::add, ignored);
+    if (!options.winget.folder.empty())
+        for (const std::string& note : WriteWingetManifests(options.winget, manifest, options.output))
+            std::fprintf(stderr, "mkinstall: %s\n", note.c_str());
     return kBuilt;
 }
 

@@ -4,11 +4,23 @@
 #include "SetupFrm/SetupFrm.h"
 #include "ShBrowseU/ShBrowseU.h"
 #include "Variable/Variable.h"
+#include "core/installation_folder.h"
 #include "core/text.h"
 #include "ui/application.h"
 #include "ui/message_dialog.h"
+#include "win/system_folders.h"
 
 const char* const kNoDestinationText = "Veuillez choisir un dossier de destination !";
+
+std::string UnsuitableDestinationText(const std::string& folder, const std::string& why) {
+    return "Le dossier « " + folder + " » ne peut pas recevoir l'installation : " + why +
+           ". Le programme de désinstallation n'y supprimerait rien.\r\rVeuillez choisir un autre dossier de "
+           "destination.";
+}
+
+std::string DestinationRefusal(const std::string& folder) {
+    return core::RefusalText(core::InstallationFolderRefusal(folder, win::SystemFolders(), win::SystemPathRules()));
+}
 
 std::string DefaultDestination() {
     if (!Installer.CommandLine.installDir.empty()) return Installer.CommandLine.installDir;
@@ -43,12 +55,17 @@ void TForm2::ParcourirBtnClick() {
 }
 
 void TForm2::SuivantBtnClick() {
-    // Blanks count as a destination: the text is neither trimmed nor checked;
-    // the run creates the folder.
+    // The text is not trimmed; the run creates the folder.
     const std::string destination = CheminEdit.Text();
     if (destination.empty()) {
         ui::ShowDialog(ui::DialogKind::Warning, kNoDestinationText, ui::DialogButtons::Ok);
         CheminEdit.SetText(DefaultDestination());
+        return;
+    }
+    // Nothing is installed where the uninstaller would remove nothing: the
+    // person is told why and corrects the folder.
+    if (const std::string why = DestinationRefusal(destination); !why.empty()) {
+        ui::ShowDialog(ui::DialogKind::Warning, UnsuitableDestinationText(destination, why), ui::DialogButtons::Ok);
         return;
     }
     Installer.InstallDir = core::IncludeBackslash(destination);

@@ -10,6 +10,15 @@
 
 // The text of the warning shown when "Suivant" finds no destination.
 extern const char* const kNoDestinationText;
+// The text of the warning shown when "Suivant" finds a destination that the
+// uninstaller would refuse, and why.
+std::string UnsuitableDestinationText(const std::string& folder, const std::string& why);
+
+// Why the uninstaller could not remove an installation from `folder`, in
+// its own words ("dossier Windows", "chemin réseau"...); empty when the
+// folder may take one.  The uninstaller's own rule, against this machine's
+// folders.
+std::string DestinationRefusal(const std::string& folder);
 
 // The folder of the command line's /DIR or /D when it gives one; else the
 // Program Files folder followed by the manifest's folder name, without a

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "General/Integrity.h"
 #include "General/Payload.h"
@@ -227,11 +229,13 @@ private:
         page_.Step();
         page_.SetStatus("Décompression du fichier " + entry.Nom + "...");
 
-        const int32_t version = core::VersionToNumber(entry.Version);
         auto keepResponsive = [this] { page_.ProcessMessages(); };
         // Installs into the folder unless the version gate keeps the newer
-        // file there; true on failure.
+        // file there; true on failure.  The version is read only here: an
+        // entry that installs nothing never needs one.
         auto installInto = [&](const std::string& folder, bool& kept) {
+            const int32_t version = core::VersionToNumber(entry.Version);
+            RemoveLeftoversOnce(folder);
             kept = KeepsNewerVersion(folder + entry.Nom, version);
             if (kept) Journal.Write("Fichier conservé, celui en place a une version plus récente : " + folder + entry.Nom);
             return !kept &&
@@ -278,6 +282,14 @@ private:
         return total;
     }
 
+    // What a crash left of an earlier installation of this application in a
+    // folder goes before the first file is written into it.
+    void RemoveLeftoversOnce(const std::string& folder) {
+        if (std::find(tidiedFolders_.begin(), tidiedFolders_.end(), folder) != tidiedFolders_.end()) return;
+        tidiedFolders_.push_back(folder);
+        RemoveInstallLeftovers(folder);
+    }
+
     // Records a file in the uninstall log, and its size for the uninstall
     // entry.  A file that the version gate kept belongs to whoever put it
     // there: it is marked so, and not counted.
@@ -313,6 +325,7 @@ private:
     std::set<std::string> recorded_;  // this run's files, when earlier ones are counted too
     std::string windowsFileDir_;
     std::string groupDir_;
+    std::vector<std::string> tidiedFolders_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "Journal/Journal.h"
 #include "Variable/Variable.h"
 #include "core/errors.h"
+#include "core/file_names.h"
 #include "core/inflate.h"
 #include "core/version.h"
 #include "ui/message_dialog.h"
@@ -38,6 +39,12 @@ bool KeepsNewerVersion(const std::string& destination, int32_t version) {
 
 std::string GetWindowsDir() { return win::WindowsFolder(); }
 
+void RemoveInstallLeftovers(const std::string& folder) {
+    for (const std::string& name : win::FileNamesIn(folder, "*.tmp"))
+        if (core::IsInstallTempName(name, Installer.UninstallName) && win::DeletePlainFile(folder + name))
+            Journal.Write("Fichier laissé par une installation interrompue, supprimé : " + folder + name);
+}
+
 bool ExtractPayload(const std::string& resourceName) {
     const auto bytes = win::FindRawData(resourceName);
     return bytes && win::WriteWholeFile(Installer.WorkDir + resourceName, *bytes);
@@ -63,7 +70,8 @@ bool DecompressPayload(const std::string& workDir, const std::string& destDir, c
 
     // The new file is written beside the old one and replaces it only once it
     // is whole, so that a damaged payload never costs the user a working file.
-    const std::string temporary = win::CreateTempFileIn(destDir);
+    const std::string temporary = win::CreateTempFileIn(
+        destDir, [&](uint32_t random) { return core::InstallTempName(fileName, random, Installer.UninstallName); });
     if (temporary.empty()) return Fail(CopyFailureText(fileName));
     core::InflateStatus status;
     {

@@ -11,6 +11,11 @@
 // The Windows folder, normally without a final "\", or empty.
 std::string GetWindowsDir();
 
+// Removes what an installation of this application that stopped half-way
+// (a crash, a power cut) left in `folder` (which ends with "\"): the files
+// that DecompressPayload writes beside their destination, and nothing else.
+void RemoveInstallLeftovers(const std::string& folder);
+
 // The version gate: true when the file already at `destination` carries a
 // higher version number than `version`, and stays.
 bool KeepsNewerVersion(const std::string& destination, int32_t version);

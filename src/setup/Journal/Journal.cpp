@@ -3,14 +3,16 @@
 #include <windows.h>
 
 #include "core/journal.h"
+#include "win/file_io.h"
 #include "win/local_time.h"
 
 TJournal Journal;
 
 bool TJournal::Open(const std::string& path) {
-    // Shared for reading, so that the administrator can follow it.
-    file_.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Shared for reading, so that the administrator can follow it.  The run
+    // may be elevated: a link that someone put at the journal's path must
+    // not make it empty another file.
+    file_ = win::CreatePlainFileForWriting(path);
     return IsOpen();
 }
 

@@ -12,8 +12,9 @@
 
 class TJournal {
 public:
-    // Creates or replaces the file, relative to the current folder unless
-    // the path is complete.  False when it cannot be written.
+    // Creates or empties the file, relative to the current folder unless
+    // the path is complete.  False when it cannot be written, and when it is
+    // a folder, a link or a file with other names, which stay as they were.
     bool Open(const std::string& path);
     bool IsOpen() const { return static_cast<bool>(file_); }
     void Close() { file_.reset(); }

@@ -124,10 +124,18 @@ int RunSetup(const std::string& arguments) {
     }
     const ui::ScopedDialogObserver journalOfBoxes(JournalBox);
 
+    // The whole line is judged before the journal is touched: a refused
+    // line changes nothing anywhere, not even the journal's file.
     std::string problem = commandLine.problem;
+    if (problem.empty() && !options.installDir.empty())
+        if (const std::string why = DestinationRefusal(options.installDir); !why.empty())
+            problem = "Le dossier « " + options.installDir + " » de l'option /DIR ou /D ne peut pas recevoir " +
+                      "l'installation : " + why + ". Le programme de désinstallation n'y supprimerait rien.";
     const std::string journal = JournalPath(options);
-    if (!journal.empty() && !Journal.Open(journal) && problem.empty())
-        problem = "Le journal « " + journal + " » ne peut pas être créé : vérifiez son dossier et vos droits (option /LOG).";
+    if (problem.empty() && !journal.empty() && !Journal.Open(journal))
+        problem = "Le journal « " + journal +
+                  " » ne peut pas être créé : vérifiez son dossier et vos droits ; un dossier, un lien ou un " +
+                  "fichier qui porte d'autres noms n'est pas accepté (option /LOG).";
     Journal.Write("Ligne de commande : " + arguments);
     if (!problem.empty()) {
         ui::ShowErrorBox(core::CommandLineErrorText(problem));

@@ -128,6 +128,33 @@ std::wstring EnvironmentBlock(const std::vector<std::wstring>& extra) {
     return result + L'\0';
 }
 
+namespace {
+
+// Runs Unix's ln on the two paths, with `option` before them.
+bool UnixLink(const std::string& link, const std::string& target, const std::string& option) {
+    // Wine's own CreateSymbolicLink makes nothing, and its CreateHardLink
+    // fails in a test's prefix; its Unix programs do both.
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName) return false;
+    auto unixPath = [&](const std::string& path) {
+        char* name = unixName(win::AnsiToWide(path).c_str());
+        const std::string text = name ? name : "";
+        ::HeapFree(::GetProcessHeap(), 0, name);
+        return text;
+    };
+    // Wine hands a Unix program over without a process to wait for: the
+    // link shows when it is made.
+    ChildProcess ln("/bin/ln " + option + "\"" + unixPath(target) + "\" \"" + unixPath(link) + "\"");
+    return robot::WaitUntil([&] { return win::FileExists(link) && ReadWholeFile(link) == ReadWholeFile(target); });
+}
+
+}  // namespace
+
+bool MakeSymbolicLink(const std::string& link, const std::string& target) { return UnixLink(link, target, "-s "); }
+bool MakeHardLink(const std::string& link, const std::string& target) { return UnixLink(link, target, ""); }
+
 ChildProcess::ChildProcess(const std::string& commandLine, const std::vector<std::string>& extraEnvironment)
     : ChildProcess(win::AnsiToWide(commandLine), [&] {
           std::vector<std::wstring> wide;

@@ -54,6 +54,12 @@ bool CopyFileTo(const std::string& from, const std::string& to);
 // Names of the files and folders directly inside a folder, sorted.
 std::vector<std::string> ListFolder(const std::string& folder);
 
+// Makes `link` a Unix symbolic link to `target`, or a second name of it, as
+// another user of the machine could; Wine takes either for the file.  False
+// when it could not be made.
+bool MakeSymbolicLink(const std::string& link, const std::string& target);
+bool MakeHardLink(const std::string& link, const std::string& target);
+
 // Today's date as the uninstall entry's InstallDate writes it: YYYYMMDD.
 std::string TodayAsInstallDate();
 

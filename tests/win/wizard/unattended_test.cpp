@@ -379,19 +379,26 @@ TEST_F(Unattended, ProgressOnlyAndEndsByItself) {
 TEST_F(Unattended, ABadCommandLineChangesNothing) {
     const std::set<std::string> before = wizard::DriveContents();
     std::set<std::string> windows;
+    // Among them, destinations that the uninstaller would never clean.
     for (const char* arguments : {"/S /FOO", "-s /DIR=Korvalix", "/VERYSILENT /LOG=\"C:\\nulle part\\journal.txt\"",
-                                  "/SILENT /D=", "/S /DIR=\"C:\\Program Files\\Korvalix"}) {
+                                  "/SILENT /D=", "/S /DIR=\"C:\\Program Files\\Korvalix",
+                                  "/S /DIR=\"C:\\windows\\Korvalix\"", "/S /DIR=C:\\", "/SILENT /DIR=\"C:\\Program Files\"",
+                                  "/S /D=\\\\serveur\\partage\\Korvalix"}) {
         ChildProcess setup(Command(arguments));
         EXPECT_EQ(WaitWatchingWindows(setup, windows), 4u) << arguments;
     }
     EXPECT_TRUE(windows.empty()) << "the silent modes show no box: " << Listed(windows);
 
-    // The journal says why.
+    // The line is judged before the journal is touched: one from an earlier
+    // run keeps its bytes, and none is made.
+    testing_support::WriteFile(journal_, "journal d'hier");
     ChildProcess logged(Command("/S /LOG=\"" + journal_ + "\" /NOSTARTMENU=oui"));
     EXPECT_EQ(WaitWatchingWindows(logged, windows), 4u);
-    const std::string text = ReadWholeFile(journal_);
-    EXPECT_TRUE(Contains(text, "  Erreur : L'option « /NOSTARTMENU » ne prend pas de valeur.")) << text;
-    EXPECT_TRUE(Contains(text, "Code de sortie : 4.")) << text;
+    EXPECT_EQ(ReadWholeFile(journal_), "journal d'hier");
+    ASSERT_TRUE(::DeleteFileA(journal_.c_str()));
+    ChildProcess unlogged(Command("/S /DIR=\"C:\\windows\\Korvalix\" /LOG=\"" + journal_ + "\""));
+    EXPECT_EQ(WaitWatchingWindows(unlogged, windows), 4u);
+    EXPECT_FALSE(win::FileExists(journal_));
 
     // A person is shown the switch in the error box.
     ChildProcess shown(Command("/DIR=\"C:\\Mon dossier\" /Foo"));
@@ -404,6 +411,41 @@ TEST_F(Unattended, ABadCommandLineChangesNothing) {
 
     ExpectNoInstallation();
     EXPECT_EQ(wizard::Difference(wizard::DriveContents(), before), std::set<std::string>()) << "left behind";
+}
+
+// A journal that another user prepared cannot make an elevated run empty
+// another file: a link, a second name of a file, or a folder at its path
+// refuses the command line and is left as it was.
+TEST_F(Unattended, AJournalThatIsALinkOrAnotherNameIsRefusedUntouched) {
+    const std::string journal = win::TempFolder() + "journal.txt";
+    const std::string target = win::TempFolder() + "autre.txt";
+    testing_support::WriteFile(target, "précieux");
+    std::set<std::string> windows;
+    auto expectRefused = [&](const char* what) {
+        ChildProcess setup(Command("/S /LOG=\"" + journal + "\""));
+        EXPECT_EQ(WaitWatchingWindows(setup, windows), 4u) << what;
+        EXPECT_EQ(ReadWholeFile(target), "précieux") << what;
+    };
+    ASSERT_TRUE(testing_support::MakeHardLink(journal, target));
+    expectRefused("a hard link");
+    ASSERT_TRUE(::DeleteFileA(journal.c_str()));
+    ASSERT_TRUE(::CreateDirectoryA(journal.c_str(), nullptr));
+    expectRefused("a folder");
+    ASSERT_TRUE(::RemoveDirectoryA(journal.c_str()));
+    // Last: deleting the link under Wine would delete what it leads to.
+    ASSERT_TRUE(testing_support::MakeSymbolicLink(journal, target));
+    expectRefused("a symbolic link");
+    EXPECT_TRUE(windows.empty()) << Listed(windows);
+    ExpectNoInstallation();
+
+    // A plain journal from an earlier run is emptied, then written.
+    const std::string plain = win::TempFolder() + "journal de la veille.txt";
+    testing_support::WriteFile(plain, std::string(100000, '\x01'));
+    ChildProcess setup(Command("/S /NOSTARTMENU /LOG=\"" + plain + "\""));
+    EXPECT_EQ(WaitWatchingWindows(setup, windows), 0u);
+    const std::string text = ReadWholeFile(plain);
+    EXPECT_EQ(text.find('\x01'), std::string::npos) << "nothing of the old journal stays";
+    EXPECT_TRUE(Contains(text, "  L'installation s'est terminée avec succès. Code de sortie : 0.\r\n")) << text;
 }
 
 TEST_F(Unattended, AnErrorGoesToTheJournalAndTheExitCode) {

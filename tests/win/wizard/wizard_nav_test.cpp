@@ -1,10 +1,12 @@
 // The wizard's pages 1 to 3 in install.exe, driven by the robot: the
 // destination and how it is kept between pages, the shortcut summary, the
-// warning for an empty destination, and every way of leaving early.
+// warnings for an empty or unsuitable destination, and every way of leaving
+// early.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "support/test_support.h"
 #include "win/files.h"
@@ -123,12 +125,40 @@ TEST_F(Wizard, EmptyDestinationWarnsThenRestoresTheDefault) {
     EXPECT_FALSE(installer.Showing(3));
 }
 
-TEST_F(Wizard, BlanksAreADestination) {
+// A destination that the uninstaller would never clean is refused with its
+// reason, and the page stays, with what was typed, to be corrected.
+TEST_F(Wizard, AFolderTheUninstallerWouldNotCleanIsRefused) {
     ToPage2();
-    robot::Type(installer.Edit(), "   ");
-    ASSERT_TRUE(installer.Click(2, "Suivant"));
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\windows\\Korvalix", "emplacement dans un dossier du système"},
+        {"C:\\", "racine d'un lecteur"},
+        {"C:\\Program Files", "dossier des programmes (Program Files)"},
+        {"\\\\serveur\\partage\\Korvalix", "chemin réseau"},
+        {"   ", "chemin relatif"},
+    };
+    for (const auto& [folder, why] : cases) {
+        robot::Type(installer.Edit(), folder);
+        ASSERT_TRUE(robot::PressKeys(installer.Page(2), "Return")) << folder;  // "Suivant"
+        HWND box = robot::WaitForCaption(installer.Id(), "Avertissement", std::chrono::seconds(10));
+        ASSERT_NE(box, nullptr) << folder;
+        char text[512];
+        const std::string shown(text, ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text));
+        EXPECT_NE(shown.find("Le dossier « " + folder + " » ne peut pas recevoir l'installation : " + why +
+                             ". Le programme de désinstallation n'y supprimerait rien."),
+                  std::string::npos)
+            << shown;
+        EXPECT_NE(robot::FindControl(box, "OK", "Button"), nullptr);
+        ASSERT_TRUE(robot::PressKeys(box, "Return"));  // "OK"
+        ASSERT_TRUE(robot::WaitUntilGone(installer.Id(), "#32770"));
+        EXPECT_TRUE(installer.Showing(2)) << folder;
+        EXPECT_FALSE(installer.Showing(3)) << folder;
+        EXPECT_EQ(installer.Destination(), folder);
+    }
+    // Corrected, it goes through.
+    robot::Type(installer.Edit(), "C:\\Jeux\\Korvalix");
+    ASSERT_TRUE(robot::PressKeys(installer.Page(2), "Return"));
     ASSERT_NE(installer.Page(3), nullptr);
-    EXPECT_EQ(Folder(), "   \\");
+    EXPECT_EQ(Folder(), "C:\\Jeux\\Korvalix\\");
 }
 
 TEST_F(Wizard, SummaryNamesTheChosenShortcuts) {

@@ -1,4 +1,4 @@
-#include "SystemFolders.h"
+#include "win/system_folders.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -7,6 +7,8 @@
 #include "win/files.h"
 #include "win/registry.h"
 #include "win/shell.h"
+
+namespace win {
 
 namespace {
 
@@ -112,3 +114,5 @@ core::PathRules SystemPathRules() {
     return {win::SamePathText, [](const std::string& path) { return win::FinalPath(path, true); },
             [](const std::string& path) { return win::FinalPath(path, false); }};
 }
+
+}  // namespace win

@@ -1,10 +1,13 @@
 #pragma once
 // The folders of this machine that an uninstallation must never remove,
-// whatever a log says, and the system's way of naming and comparing paths.
+// whatever a log says, and that are therefore never an installation folder;
+// and the system's way of naming and comparing paths.
 
 #include <string>
 
-#include "core/uninstall_plan.h"
+#include "core/installation_folder.h"
+
+namespace win {
 
 // The Windows, Program Files and desktop folders, the Programs folders where
 // Start-menu groups are made, and the other folders of the system and the
@@ -17,3 +20,5 @@ core::PathRules SystemPathRules();
 
 // The absolute form of a path typed relative to the current folder.
 std::string FullPath(const std::string& path);
+
+}  // namespace win
