@@ -19,6 +19,7 @@ struct ProtectedFolders {
     std::string windows;                      // its own files may be ours; nothing below them ever is
     std::string programFiles;                 // the Program Files folder itself
     std::string desktop;                      // what "%desktop%\" stands for: only shortcuts there
+    std::string commonDesktop;                // what "%commondesktop%\" stands for: the same
     std::vector<std::string> startMenuRoots;  // the Programs folders in which groups are made
     std::vector<std::string> others;          // never removed, and never an installation folder
 };

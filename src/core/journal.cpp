@@ -16,6 +16,11 @@ std::string Digits(int value, size_t width) {
 
 }  // namespace
 
+std::string JournalFileName(const LocalTime& time) {
+    return "Journal d'installation " + Digits(time.year, 4) + "-" + Digits(time.month, 2) + "-" + Digits(time.day, 2) +
+           " " + Digits(time.hour, 2) + "-" + Digits(time.minute, 2) + "-" + Digits(time.second, 2) + ".txt";
+}
+
 std::string JournalLine(const LocalTime& time, std::string_view text) {
     std::string line = Digits(time.year, 4) + "-" + Digits(time.month, 2) + "-" + Digits(time.day, 2) + " " +
                        Digits(time.hour, 2) + ":" + Digits(time.minute, 2) + ":" + Digits(time.second, 2) + "  ";

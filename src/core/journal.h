@@ -16,6 +16,10 @@ struct LocalTime {
 // box's text become blanks, so that each event stays on one line.
 std::string JournalLine(const LocalTime& time, std::string_view text);
 
+// The name of the journal that a bare /LOG writes into the temporary folder,
+// what it is and when: "Journal d'installation 2024-05-17 14-03-09.txt".
+std::string JournalFileName(const LocalTime& time);
+
 // "20240517", as the uninstall entry's InstallDate wants it.
 std::string CompactDate(const LocalTime& time);
 

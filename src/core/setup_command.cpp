@@ -153,6 +153,10 @@ private:
 
         auto is = [&](std::string_view expected) { return EqualsIgnoreCase(name, expected); };
         if (is("DIR") || is("D")) return SetFolder(is("D") ? "/D" : "/DIR", value);
+        if (is("LOG") && !hasValue) {
+            options.logInTemp = true;
+            return;
+        }
         if (is("LOG")) {
             const std::string problem = LogProblem(value);
             if (!problem.empty()) return Fail(problem);
@@ -161,6 +165,7 @@ private:
         }
 
         bool* flag = nullptr;
+        bool ignored = false;
         SetupMode mode = SetupMode::Wizard;
         if (is("S") || is("VERYSILENT"))
             mode = SetupMode::VerySilent;
@@ -172,6 +177,12 @@ private:
             flag = &options.desktop;
         else if (is("ALLOWDOWNGRADE"))
             flag = &options.allowDowngrade;
+        else if (is("SUPPRESSMSGBOXES"))
+            flag = &options.suppressBoxes;
+        else if (is("NOCANCEL"))
+            flag = &options.noCancel;
+        else if (is("NORESTART") || is("SP-"))
+            flag = &ignored;
         else if (is("?") || is("HELP"))
             flag = &options.help;
         else
@@ -199,7 +210,11 @@ std::string SetupHelpText() {
            "/D=<dossier> : le même, en dernier et sans guillemets\r"
            "/NOSTARTMENU : sans groupe dans le menu Démarrer\r"
            "/DESKTOP : avec un raccourci sur le bureau\r"
-           "/LOG=\"<fichier>\" : écrit le journal de l'installation dans ce fichier\r"
+           "/LOG=\"<fichier>\" : écrit le journal de l'installation dans ce fichier ; /LOG seul, "
+           "dans le dossier temporaire\r"
+           "/SUPPRESSMSGBOXES : chaque message prend sa réponse par défaut\r"
+           "/NOCANCEL : sans bouton « Annuler » pendant la progression de /SILENT\r"
+           "/NORESTART, /SP- : acceptées ; l'installation ne redémarre jamais Windows\r"
            "/ALLOWDOWNGRADE : remplace aussi une version plus récente\r"
            "/? ou /HELP : cette aide\r"
            "\r"

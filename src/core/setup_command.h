@@ -6,8 +6,13 @@
 //   /DIR="<folder>"     the destination; also /D=<folder>, last and unquoted
 //   /NOSTARTMENU        no Start-menu group
 //   /DESKTOP            a desktop shortcut
-//   /LOG="<file>"       a plain-text journal of the run
+//   /LOG="<file>"       a plain-text journal of the run; a bare /LOG writes
+//                       it into the temporary folder
 //   /ALLOWDOWNGRADE     installs over a newer installation without asking
+//   /SUPPRESSMSGBOXES   every box takes its default answer
+//   /NOCANCEL           no "Annuler" on the progress page of /SILENT
+//   /NORESTART, /SP-    accepted, as deployment tools add them by habit: the
+//                       installer never restarts Windows, nor asks first
 //   /? or /HELP         a box listing the switches
 //
 // Case does not matter and "-" works like "/".  A word is split at blanks
@@ -32,6 +37,9 @@ struct SetupOptions {
     bool noStartMenu = false;     // /NOSTARTMENU
     bool desktop = false;         // /DESKTOP
     std::string logPath;          // /LOG, as typed; empty: no journal
+    bool logInTemp = false;       // a bare /LOG: the journal goes to the temporary folder
+    bool suppressBoxes = false;   // /SUPPRESSMSGBOXES
+    bool noCancel = false;        // /NOCANCEL
     bool help = false;            // /? or /HELP
     bool allowDowngrade = false;  // /ALLOWDOWNGRADE
     bool switchesGiven = false;   // the line holds anything at all

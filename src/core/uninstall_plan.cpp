@@ -11,6 +11,15 @@ namespace core {
 namespace {
 
 constexpr std::string_view kDesktopPrefix = "%desktop%\\";
+// ResolveDesktop for another prefix.
+std::string ResolvePrefix(std::string_view loggedPath, std::string_view prefix, const std::string& folder,
+                          bool& usesPrefix) {
+    usesPrefix =
+        loggedPath.size() >= prefix.size() && EqualsIgnoreCase(loggedPath.substr(0, prefix.size()), prefix);
+    if (!usesPrefix) return std::string(loggedPath);
+    if (folder.empty()) return {};
+    return IncludeBackslash(folder) + std::string(loggedPath.substr(prefix.size()));
+}
 
 std::string LowerAscii(std::string text) {
     for (char& c : text)
@@ -61,7 +70,10 @@ std::string NameOf(const std::string& path) { return path.substr(path.find_last_
 class Judge : public FolderJudge {
 public:
     Judge(const ProtectedFolders& folders, const PathRules& rules)
-        : FolderJudge(folders, rules), desktopText_(folders.desktop) {}
+        : FolderJudge(folders, rules),
+          desktopText_(folders.desktop),
+          commonDesktop_(Key(folders.commonDesktop)),
+          commonDesktopText_(folders.commonDesktop) {}
 
     // The installation folder, by the rule the installer applies too.
     PlannedItem InstallFolder(const std::string& logged) {
@@ -100,7 +112,8 @@ public:
     PlannedItem File(const std::string& logged, int32_t number) {
         PlannedItem item{logged, {}, Refusal::None, number};
         bool usesDesktop = false;
-        const std::string resolved = ResolveDesktop(logged, desktopText_, usesDesktop);
+        std::string resolved = ResolveDesktop(logged, desktopText_, usesDesktop);
+        if (!usesDesktop) resolved = ResolvePrefix(logged, kCommonDesktopPrefix, commonDesktopText_, usesDesktop);
         if (usesDesktop && resolved.empty()) {
             item.path = logged;
             item.refusal = Refusal::NoDesktop;
@@ -162,25 +175,24 @@ private:
         if (Usable(install_) && SameFolder(parent, Key(install_.path))) return Refusal::None;
         if (Usable(group_) && SameFolder(parent, Key(group_.path)))
             return shortcut ? Refusal::None : Refusal::NotAShortcut;
-        if (SameFolder(parent, desktop_)) return shortcut ? Refusal::None : Refusal::NotAShortcut;
+        if (SameFolder(parent, desktop_) || SameFolder(parent, commonDesktop_))
+            return shortcut ? Refusal::None : Refusal::NotAShortcut;
         // In a folder the log names but that is refused: the same reason.
         if (!install_.path.empty() && SameFolder(parent, Key(install_.path))) return install_.refusal;
         if (IsBelow(path, windows_)) return Refusal::InsideSystemFolder;
         return Refusal::OutsideInstallation;
     }
 
-    std::string desktopText_;
+    std::string desktopText_, commonDesktop_, commonDesktopText_;
     PlannedItem install_, group_;
 };
 
 }  // namespace
 
+const char* const kCommonDesktopPrefix = "%commondesktop%\\";
+
 std::string ResolveDesktop(std::string_view loggedPath, const std::string& desktop, bool& usesDesktop) {
-    usesDesktop = loggedPath.size() >= kDesktopPrefix.size() &&
-                  EqualsIgnoreCase(loggedPath.substr(0, kDesktopPrefix.size()), kDesktopPrefix);
-    if (!usesDesktop) return std::string(loggedPath);
-    if (desktop.empty()) return {};
-    return IncludeBackslash(desktop) + std::string(loggedPath.substr(kDesktopPrefix.size()));
+    return ResolvePrefix(loggedPath, kDesktopPrefix, desktop, usesDesktop);
 }
 
 std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const std::string& logPath,

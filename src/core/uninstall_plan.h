@@ -26,6 +26,10 @@ namespace core {
 // paths are returned unchanged.
 std::string ResolveDesktop(std::string_view loggedPath, const std::string& desktop, bool& usesDesktop);
 
+// The same for "%commondesktop%\", the all users' desktop, where an
+// installation run by the SYSTEM account puts its desktop shortcuts.
+extern const char* const kCommonDesktopPrefix;
+
 struct PlannedItem {
     std::string logged;  // as the log wrote it
     std::string path;    // what will be removed, in its final form

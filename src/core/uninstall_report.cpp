@@ -45,6 +45,12 @@ int UninstallReport::RemovedCount() const {
 
 bool UninstallReport::SomethingLeft() const { return std::any_of(entries.begin(), entries.end(), IsLeft); }
 
+bool UninstallReport::OnlyTheRestartLeft() const {
+    return SomethingLeft() && std::all_of(entries.begin(), entries.end(), [](const ReportEntry& entry) {
+               return !IsLeft(entry) || entry.outcome == Outcome::Scheduled;
+           });
+}
+
 std::string ReportText(const UninstallReport& report, size_t maxListed) {
     const std::string removed = RemovedSentence(report.RemovedCount());
     if (!report.SomethingLeft()) return NameOf(report.appName) + " a été désinstallé.\r\r" + removed;

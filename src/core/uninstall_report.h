@@ -39,6 +39,8 @@ struct UninstallReport {
     int RemovedCount() const;
     // True when something the log names is still there (or will be until a restart).
     bool SomethingLeft() const;
+    // True when all that is left goes at the next restart.
+    bool OnlyTheRestartLeft() const;
 };
 
 // The text of the final box; lines end with a single carriage return.  At

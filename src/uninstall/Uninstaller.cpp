@@ -315,7 +315,9 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
     if (options.interactive)
         ui::ShowDialog(report.SomethingLeft() ? ui::DialogKind::Warning : ui::DialogKind::Information,
                        core::ReportText(report), ui::DialogButtons::Ok);
-    const int result = HandOver(options, report.SomethingLeft() ? kUninstallIncomplete : kUninstallDone);
+    const int result = HandOver(options, !report.SomethingLeft()        ? kUninstallDone
+                                         : report.OnlyTheRestartLeft() ? kUninstallRestartNeeded
+                                                                       : kUninstallIncomplete);
     // Kept for another try, the waiting instance's file may be the program
     // that the entry starts.
     if (options.handOverResult && !report.keptForAnotherTry) RemoveDeferredFile(*plan, command, options);

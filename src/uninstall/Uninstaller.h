@@ -21,6 +21,9 @@ enum UninstallExitCode : int {
     // Another installation or uninstallation of the application runs: nothing
     // was changed.  The same code as the installer's.
     kUninstallInProgress = 6,
+    // Everything is gone but files in use, which go at the next restart:
+    // what deployment tools read as "done, restart needed".
+    kUninstallRestartNeeded = 3010,
 };
 
 struct UninstallOptions {

@@ -63,6 +63,7 @@ core::ProtectedFolders SystemFolders() {
     std::string desktop = win::SpecialFolderPath(CSIDL_DESKTOP);
     if (desktop.empty()) desktop = win::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
     folders.desktop = Final(desktop);
+    folders.commonDesktop = Final(win::SpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY));
     for (const int programs : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS})
         if (std::string path = win::SpecialFolderPath(programs); !path.empty())
             folders.startMenuRoots.push_back(Final(path));

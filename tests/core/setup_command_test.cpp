@@ -33,6 +33,12 @@ TEST(SetupCommandLine, EverySwitchInAnyCaseWithEitherPrefix) {
     EXPECT_TRUE(Sound("-nostartmenu").noStartMenu);
     EXPECT_TRUE(Sound("/Desktop").desktop);
     EXPECT_TRUE(Sound("/allowdowngrade").allowDowngrade);
+    // What deployment tools add by habit.
+    const SetupOptions habits = Sound("/VERYSILENT /SUPPRESSMSGBOXES /NORESTART /SP- /NOCANCEL /LOG");
+    EXPECT_EQ(habits.mode, SetupMode::VerySilent);
+    EXPECT_TRUE(habits.suppressBoxes && habits.noCancel && habits.logInTemp);
+    EXPECT_EQ(habits.logPath, "") << "a bare /LOG names no file";
+    EXPECT_FALSE(Sound("/S /LOG=j.txt").logInTemp);
     EXPECT_FALSE(Sound("/S").allowDowngrade);
     EXPECT_TRUE(Sound("/?").help);
     EXPECT_TRUE(Sound("-help").help);
@@ -105,8 +111,10 @@ TEST(SetupCommandLine, FaultsNameTheirSwitch) {
              Case{"/D=", "/D"},
              Case{"/D=rel ative", "« rel ative »"},
              Case{"/D=C:\\a\"b", "/D"},
-             Case{"/LOG", "/LOG"},
              Case{"/LOG=", "/LOG"},
+             Case{"/NORESTARTS", "« /NORESTARTS »"},
+             Case{"/SP", "« /SP »"},
+             Case{"/NOCANCEL=1", "« /NOCANCEL »"},
              Case{"/LOG=C:\\journaux\\", "« C:\\journaux\\ »"},
              Case{"/LOG=a?.txt", "/LOG"},
              Case{"/S /DIR=\"C:\\Program Files", "« /DIR=\"C:\\Program Files »"},
@@ -130,7 +138,8 @@ TEST(SetupCommandLine, TheHelpListsEverySwitchAndExitCode) {
     for (const char* item : {"/S ", "/VERYSILENT", "/SILENT", "/DIR=\"<dossier>\"", "/D=<dossier>", "/NOSTARTMENU",
                              "/DESKTOP", "/LOG=\"<fichier>\"", "/?", "/HELP", "0 installé", "1 échec", "2 annulé",
                              "3 démarrage impossible", "4 ligne de commande incorrecte", "/ALLOWDOWNGRADE",
-                             "5 version plus récente déjà installée", "6 autre installation en cours"})
+                             "5 version plus récente déjà installée", "6 autre installation en cours",
+                             "/SUPPRESSMSGBOXES", "/NOCANCEL", "/NORESTART", "/SP-"})
         EXPECT_NE(help.find(item), std::string::npos) << item;
     EXPECT_EQ(help.find('\n'), std::string::npos) << "lines end with a single carriage return";
 }

@@ -15,6 +15,7 @@ ProtectedFolders Folders() {
     return {"C:\\windows",
             "C:\\Program Files",
             "C:\\users\\root\\Desktop",
+            "C:\\users\\Public\\Desktop",
             {kPrograms, "C:\\users\\root\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
             {"C:\\windows\\system32", "C:\\Program Files (x86)", "C:\\users\\root\\Documents", "C:\\users\\root"}};
 }
@@ -127,6 +128,7 @@ TEST(UninstallPlan, OnlyWhatTheInstallerCreatesWhereItCreatesIt) {
     for (const char* ours :
          {"C:\\windows\\uninst_Korvalix.exe", "C:\\WINDOWS\\shared.dll", "C:\\Program Files\\Korvalix\\korvalix.exe",
           "C:\\Program Files\\Korvalix\\..data", "%desktop%\\Korvalix.lnk", "%DESKTOP%\\Aide.LNK",
+          "%commondesktop%\\Korvalix.lnk", "C:\\users\\Public\\Desktop\\Korvalix.lnk",
           "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\\Aide de Korvalix.lnk"})
         EXPECT_EQ(FileRefusal(ours), Refusal::None) << ours;
 
@@ -137,6 +139,7 @@ TEST(UninstallPlan, OnlyWhatTheInstallerCreatesWhereItCreatesIt) {
     EXPECT_EQ(FileRefusal("C:\\windows\\system32\\kernel32.dll"), Refusal::InsideSystemFolder);
     EXPECT_EQ(FileRefusal("C:\\windows\\Sysnative\\drivers\\etc\\hosts"), Refusal::InsideSystemFolder);
     EXPECT_EQ(FileRefusal("%desktop%\\lettre.docx"), Refusal::NotAShortcut);
+    EXPECT_EQ(FileRefusal("%commondesktop%\\lettre.docx"), Refusal::NotAShortcut);
     EXPECT_EQ(FileRefusal("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Korvalix\\lisezmoi.txt"),
               Refusal::NotAShortcut);
     EXPECT_EQ(FileRefusal("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Autre.lnk"),

@@ -42,6 +42,27 @@ TEST(UninstallReport, ListsWhatIsLeftWithItsReason) {
         "\r1 élément a été supprimé.");
 }
 
+// Deployment tools read "done, restart needed" only when nothing else is left.
+TEST(UninstallReport, OnlyTheRestartLeftWhenEverythingElseWent) {
+    struct Case {
+        std::vector<Outcome> outcomes;
+        bool left, onlyRestart;
+    } cases[] = {
+        {{Outcome::Removed, Outcome::Missing}, false, false},
+        {{Outcome::Removed, Outcome::Scheduled, Outcome::Scheduled}, true, true},
+        {{Outcome::Scheduled, Outcome::Failed}, true, false},
+        {{Outcome::Scheduled, Outcome::NotEmpty}, true, false},
+        {{Outcome::Scheduled, Outcome::Refused}, true, false},
+        {{Outcome::Kept}, true, false},
+    };
+    for (const Case& c : cases) {
+        UninstallReport report{"Korvalix32", {}};
+        for (const Outcome outcome : c.outcomes) report.Add("C:\\a\\x", outcome);
+        EXPECT_EQ(report.SomethingLeft(), c.left);
+        EXPECT_EQ(report.OnlyTheRestartLeft(), c.onlyRestart);
+    }
+}
+
 TEST(UninstallReport, LongListsAreCut) {
     UninstallReport report{"K", {}};
     for (int i = 0; i < 5; ++i) report.Add("f" + std::to_string(i), Outcome::Failed);

@@ -568,6 +568,26 @@ TEST_F(InstallationRunTest, TheUninstallerUndoesTheInstallation) {
     EXPECT_FALSE(win::FileExists(WindowsDir() + "uninst_Korvalix.exe")) << "it removes itself once it has ended";
 }
 
+// Deployment services run installers as the SYSTEM account, whose own
+// desktop no one sees: the shortcut goes to everyone's, and the uninstaller,
+// whoever runs it, takes it away again.
+TEST_F(InstallationRunTest, UnderTheSystemAccountTheShortcutIsOnEveryonesDesktopUntilTheRemoval) {
+    Installer.RunsAsSystem = true;
+    Installer.WantStartMenu = false;
+    RunInstallation(page);
+    ASSERT_FALSE(page.failed);
+    const std::string everyones = win::SpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY) + "\\Korvalix.lnk";
+    EXPECT_EQ(LinkTarget(everyones), Installer.InstallDir + "korvalix.exe");
+    EXPECT_FALSE(win::FileExists(Desktop() + "Korvalix.lnk"));
+    EXPECT_NE(Log().find("Nom=%commondesktop%\\Korvalix.lnk\r\n"), std::string::npos) << Log();
+
+    const std::optional<std::string> command = UninstallValue("QuietUninstallString");
+    ASSERT_TRUE(command.has_value());
+    ChildProcess uninstaller(*command);
+    EXPECT_EQ(uninstaller.WaitForExit(60s), 0u);
+    EXPECT_FALSE(win::FileExists(everyones));
+}
+
 // The bar's rules, for counts of files on both sides of 32: a run makes at
 // most 3F + 2 steps for F files (one for the checks, two per file, one for
 // the group, one per shortcut).  Up to 32 files the bar counts to 100 in

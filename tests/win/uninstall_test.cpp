@@ -291,7 +291,8 @@ TEST_F(UninstallTest, EntriesAlreadyGoneAreSkippedSilently) {
 }
 
 // The application still running from its file, and another file that it
-// holds open: both go at the restart.
+// holds open: both go at the restart, and the exit code is the one that
+// deployment tools read as "done, restart needed".
 TEST_F(UninstallTest, AFileInUseIsReportedAndScheduledForTheRestart) {
     const auto paths = MakeInstallation();
     WriteLog("7", Entries(ExampleEntries()));
@@ -301,7 +302,7 @@ TEST_F(UninstallTest, AFileInUseIsReportedAndScheduledForTheRestart) {
     ChildProcess holder("\"" + running + "\" \"" + held + "\"");
     ASSERT_TRUE(HeldBy(holder, held));
 
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallRestartNeeded);
     for (const std::string& path : paths) {
         if (path == held || path == running) continue;
         EXPECT_FALSE(Exists(path)) << path;

@@ -9,7 +9,14 @@ TForm4::TForm4() : TPage("TForm4", 210) {}
 
 void TForm4::FormCreate() { TPage::FormCreate(); }
 
-void TForm4::FormShow() { Timer.SetEnabled(true); }
+void TForm4::FormShow() {
+    // /SILENT /NOCANCEL: the administrator wants the run to go to its end.
+    if (Installer.CommandLine.noCancel && Installer.CommandLine.mode == core::SetupMode::Silent) {
+        AnnulerBtn.SetEnabled(false);
+        AnnulerBtn.SetVisible(false);
+    }
+    Timer.SetEnabled(true);
+}
 
 void TForm4::TimerTimer() {
     Timer.SetEnabled(false);  // the run happens once

@@ -135,9 +135,13 @@ public:
             }
             if (onDesktop) {
                 page_.SetStatus("Création du raccourci sur le bureau...");
-                if (CreateDesktopShortcut(target, entry.RaccourciBureau)) {
-                    log_.AddFile("%desktop%\\" + entry.RaccourciBureau + ".lnk");
-                    Journal.Write("Raccourci créé : " + core::IncludeBackslash(win::SpecialFolderPath(CSIDL_DESKTOP)) +
+                // Under the SYSTEM account, the desktop every user sees.
+                const bool allUsers = Installer.RunsAsSystem;
+                if (CreateDesktopShortcut(target, entry.RaccourciBureau, allUsers)) {
+                    log_.AddFile((allUsers ? std::string(core::kCommonDesktopPrefix) : std::string("%desktop%\\")) +
+                                 entry.RaccourciBureau + ".lnk");
+                    const int desktop = allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP;
+                    Journal.Write("Raccourci créé : " + core::IncludeBackslash(win::SpecialFolderPath(desktop)) +
                                   entry.RaccourciBureau + ".lnk");
                 } else {
                     ReportShortcutNotMade(entry.RaccourciBureau, "sur le bureau");

@@ -56,10 +56,10 @@ bool CreateShortcut(const std::string& target, const std::string& folder, const 
     return link.SetPath(target) && link.Save(core::IncludeBackslash(folder) + name + ".lnk");
 }
 
-bool CreateDesktopShortcut(const std::string& target, const std::string& name) {
+bool CreateDesktopShortcut(const std::string& target, const std::string& name, bool allUsers) {
     // The desktop's own path, which the ANSI code page may not hold: only our
     // texts are converted.
-    std::wstring desktop = win::SpecialFolderPathW(CSIDL_DESKTOP);
+    std::wstring desktop = win::SpecialFolderPathW(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP);
     if (desktop.empty()) return false;
     if (desktop.back() != L'\\') desktop += L'\\';
     win::ShellLink link;

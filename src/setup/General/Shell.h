@@ -21,9 +21,9 @@ std::string CreateStartMenuGroup(const std::string& groupName);
 // not be made.  Raises win::ComError when the shell link object is refused.
 bool CreateShortcut(const std::string& target, const std::string& folder, const std::string& name);
 
-// A shortcut on the current user's desktop; false when the desktop has no
-// folder or the link could not be made.
-bool CreateDesktopShortcut(const std::string& target, const std::string& name);
+// A shortcut on the current user's desktop, or on the all users' desktop;
+// false when the desktop has no folder or the link could not be made.
+bool CreateDesktopShortcut(const std::string& target, const std::string& name, bool allUsers = false);
 
 // What the uninstall entry tells beyond its name and command, for the list
 // of installed programs and the package managers.  Empty texts are left out.

@@ -27,6 +27,10 @@ struct InstallerState {
     // updates; none on a first installation.
     core::EarlierInstallation Earlier;
 
+    // The process runs as the SYSTEM account, whose own desktop no one sees:
+    // desktop shortcuts go to the all users' desktop.  Set at start-up.
+    bool RunsAsSystem = false;
+
     // The command line's choices; a bare start leaves them all off.
     core::SetupOptions CommandLine;
     // How the start ended, for the exit code.  Until the run completes, the

@@ -18,6 +18,10 @@
 #include "install/StartUp.h"
 #include "ui/application.h"
 #include "ui/message_dialog.h"
+#include "core/journal.h"
+#include "win/account.h"
+#include "win/files.h"
+#include "win/local_time.h"
 #include "win/named_lock.h"
 #include "win/wide_text.h"
 
@@ -72,6 +76,25 @@ bool AcceptEarlierInstallation() {
     return false;
 }
 
+// /SUPPRESSMSGBOXES with the wizard: each box takes the answer of its
+// default button, as a person pressing Enter would.
+ui::DialogResult DefaultAnswer(const ui::DialogRequest& box) {
+    switch (box.buttons) {
+    case ui::DialogButtons::Ok: return ui::DialogResult::Ok;
+    case ui::DialogButtons::Cancel: return ui::DialogResult::Cancel;
+    case ui::DialogButtons::YesNo: return ui::DialogResult::Yes;
+    case ui::DialogButtons::NoYes: return ui::DialogResult::No;
+    }
+    return ui::DialogResult::Cancel;
+}
+
+// Where /LOG writes: the file it names, or, bare, a file in the temporary
+// folder that says what it is and when the installer started.
+std::string JournalPath(const core::SetupOptions& options) {
+    if (!options.logInTemp || !options.logPath.empty()) return options.logPath;
+    return core::IncludeBackslash(win::TempFolder()) + core::JournalFileName(win::LocalNow());
+}
+
 // What the options page would have stored, from the command line.
 void ChooseWithoutAPerson() {
     Installer.InstallDir = core::IncludeBackslash(DefaultDestination());
@@ -87,6 +110,7 @@ int RunSetup(const std::string& arguments) {
     CommandLinePaths paths(commandLine, win::CommandLineArguments());
     Installer.CommandLine = commandLine.options;
     const core::SetupOptions& options = Installer.CommandLine;
+    Installer.RunsAsSystem = win::RunsAsLocalSystem();
 
     // In the silent modes nothing waits for a person: every box is answered
     // as closing it would answer, and the run goes on or stops as it does
@@ -95,6 +119,8 @@ int RunSetup(const std::string& arguments) {
     if (options.Unattended()) {
         noBoxes.emplace();
         ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    } else if (options.suppressBoxes) {
+        noBoxes.emplace(DefaultAnswer);
     }
     const ui::ScopedDialogObserver journalOfBoxes(JournalBox);
 
@@ -105,8 +131,9 @@ int RunSetup(const std::string& arguments) {
         if (const std::string why = DestinationRefusal(options.installDir); !why.empty())
             problem = "Le dossier « " + options.installDir + " » de l'option /DIR ou /D ne peut pas recevoir " +
                       "l'installation : " + why + ". Le programme de désinstallation n'y supprimerait rien.";
-    if (problem.empty() && !options.logPath.empty() && !Journal.Open(options.logPath))
-        problem = "Le journal « " + options.logPath +
+    const std::string journal = JournalPath(options);
+    if (problem.empty() && !journal.empty() && !Journal.Open(journal))
+        problem = "Le journal « " + journal +
                   " » ne peut pas être créé : vérifiez son dossier et vos droits ; un dossier, un lien ou un " +
                   "fichier qui porte d'autres noms n'est pas accepté (option /LOG).";
     Journal.Write("Ligne de commande : " + arguments);

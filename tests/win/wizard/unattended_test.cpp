@@ -238,6 +238,40 @@ TEST_F(Unattended, APartialRemovalIsTriedAgainFromTheEntry) {
     ExpectNoInstallation();
 }
 
+// What winget, Intune and Chocolatey add by habit installs as the switches
+// say; a bare /LOG leaves its journal in the temporary folder.
+TEST_F(Unattended, TheSwitchesDeploymentToolsAddByHabit) {
+    const auto journals = [] {
+        std::set<std::string> found;
+        for (const std::string& name : testing_support::ListFolder(win::TempFolder()))
+            if (name.rfind("Journal d'installation ", 0) == 0) found.insert(name);
+        return found;
+    };
+    const std::set<std::string> before = journals();
+    ChildProcess setup(Command("/VERYSILENT /SUPPRESSMSGBOXES /NORESTART /SP- /LOG"));
+    std::set<std::string> windows;
+    ASSERT_EQ(WaitWatchingWindows(setup, windows), 0u);
+    EXPECT_TRUE(windows.empty()) << Listed(windows);
+    EXPECT_TRUE(win::FileExists(wizard::kDestinationFolder + "korvalix.exe"));
+    const std::set<std::string> made = wizard::Difference(journals(), before);
+    ASSERT_EQ(made.size(), 1u);
+    const std::string journal = ReadWholeFile(win::TempFolder() + *made.begin());
+    EXPECT_TRUE(Contains(journal, "L'installation s'est terminée avec succès. Code de sortie : 0.")) << journal;
+
+    // /SILENT /NOCANCEL: the progress page offers no "Annuler".
+    ChildProcess again(Command("/SILENT /NOCANCEL /NORESTART"));
+    int pages = 0;
+    EXPECT_EQ(WaitWatchingWindows(again, windows,
+                                  [&](HWND window) {
+                                      if (robot::ClassName(window) != "TForm4") return;
+                                      ++pages;
+                                      const HWND cancel = robot::FindControl(window, "Annuler", "Button");
+                                      EXPECT_TRUE(cancel && !::IsWindowVisible(cancel) && !robot::IsEnabled(cancel));
+                                  }),
+              0u);
+    EXPECT_EQ(pages, 1);
+}
+
 // A user whose name Windows-1252 cannot write (see wizard::UserNamedLukasz):
 // his temporary folder and the installer's own folder reach the installer in
 // their short form, the work folder is made there, and the removal's copy
