@@ -18,20 +18,7 @@
 namespace {
 
 // A real log holds a few kilobytes; anything far bigger is not one.
-constexpr LONGLONG kLogSizeLimit = 16 << 20;
-
-std::optional<std::string> ReadLogBytes(const std::string& path) {
-    const win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size;
-    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > kLogSizeLimit) return std::nullopt;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
-        return std::nullopt;
-    return bytes;
-}
+constexpr uint64_t kLogSizeLimit = 16 << 20;
 
 void ShowProblem(const std::string& problem) {
     ui::ShowDialog(ui::DialogKind::Error, problem + "\rLa désinstallation est impossible ; rien n'a été modifié.",
@@ -209,7 +196,7 @@ void RemoveDeferredFile(const core::UninstallPlan& plan, const core::UninstallCo
 }  // namespace
 
 std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath, std::string& problem) {
-    const auto bytes = ReadLogBytes(logPath);
+    const auto bytes = win::ReadSmallFile(logPath, kLogSizeLimit);
     if (!bytes) {
         problem = "Le journal de désinstallation « " + logPath + " » est introuvable ou illisible.";
         return std::nullopt;
