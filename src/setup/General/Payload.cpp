@@ -24,6 +24,12 @@ std::string DecompressionFailureText(const std::string& fileName) {
            "\". Le programme d'installation est probablement endommagé.";
 }
 
+// A file this small is written and flushed on the calling thread: starting
+// a writer thread and handing it the chunks cost more than the file itself
+// (tens of milliseconds a file on a busy machine), and its flush holds the
+// page no longer than a flush between two rings does.
+constexpr uint64_t kWrittenHere = win::BackgroundSink::kFlushEvery;
+
 bool Fail(const std::string& text) {
     ui::ShowErrorBox(text);
     return true;
@@ -74,15 +80,21 @@ bool DecompressPayload(const std::string& workDir, const std::string& destDir, c
         }
         win::FileSource input(source);
         win::FileSink file(target);
-        // Writing and flushing go on beside the inflation, off this thread,
-        // which keeps handling the page's messages while it waits for them.
-        win::BackgroundSink output(file, [&file] { return file.Flush(); }, onChunk);
         core::InflateOptions options;
         options.onChunk = onChunk;
-        status = core::InflateExactly(input, output, static_cast<uint64_t>(byteCount), options);
-        // Only a file that is whole and on the disk may take the old one's
-        // place.  After a failed inflation the writer just stops.
-        if (status == core::InflateStatus::Ok && !output.Finish()) status = core::InflateStatus::WriteFailed;
+        if (static_cast<uint64_t>(byteCount) <= kWrittenHere) {
+            status = core::InflateExactly(input, file, static_cast<uint64_t>(byteCount), options);
+            if (status == core::InflateStatus::Ok && !file.Flush()) status = core::InflateStatus::WriteFailed;
+        } else {
+            // Writing and flushing go on beside the inflation, off this
+            // thread, which keeps handling the page's messages while it
+            // waits for them.
+            win::BackgroundSink output(file, [&file] { return file.Flush(); }, onChunk);
+            status = core::InflateExactly(input, output, static_cast<uint64_t>(byteCount), options);
+            // Only a file that is whole and on the disk may take the old
+            // one's place.  After a failed inflation the writer just stops.
+            if (status == core::InflateStatus::Ok && !output.Finish()) status = core::InflateStatus::WriteFailed;
+        }
     }
     if (status != core::InflateStatus::Ok) {
         win::DeleteFileIfPresent(temporary);
