@@ -10,6 +10,7 @@
 #include "SetupLog/SetupLog.h"
 #include "Variable/Variable.h"
 #include "core/file_names.h"
+#include "core/ini.h"
 #include "core/setup_manifest.h"
 #include "core/text.h"
 #include "core/version.h"
@@ -57,7 +58,7 @@ private:
 class Run {
 public:
     explicit Run(RunProgress& page)
-        : page_(page), log_(Installer.InstallDir + "setup.log"), manifest_(Installer.WorkDir + kSetupListName) {}
+        : page_(page), log_(Installer.InstallDir + "setup.log"), manifest_(ReadManifest()) {}
 
     void InstallFiles() {
         for (int32_t number = 1; number <= Installer.FileCount; ++number) {
@@ -254,10 +255,18 @@ private:
         page_.Step();
     }
 
-    // The log opens before the manifest reader and is released after it.
+    // The work copy of the manifest, read once with the platform's rules: the
+    // platform's functions open the file again for every value, which costs
+    // more than installing a small file.
+    static core::IniFile ReadManifest() {
+        const std::optional<std::string> bytes = win::ReadWholeFile(Installer.WorkDir + kSetupListName);
+        return core::IniFile::Parse(bytes ? *bytes : std::string());
+    }
+
+    // The log opens before the manifest is read.
     RunProgress& page_;
     TSetupLog log_;
-    win::ProfileFile manifest_;
+    core::IniFile manifest_;
     bool failed_ = false;
     uint64_t installedBytes_ = 0;
     std::string windowsFileDir_;
