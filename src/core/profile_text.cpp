@@ -46,9 +46,8 @@ ProfileText ProfileText::Parse(std::string_view bytes) {
         if (line.front() == '[') {
             const size_t close = line.rfind(']');
             if (close != std::string_view::npos) {
-                // The name between the brackets is kept as it stands, blanks too.
                 text.Append(std::move(current));
-                current = Section{std::string(line.substr(1, close - 1)), {}, 0};
+                current = Section{std::string(TrimBack(TrimFront(line.substr(1, close - 1)))), {}, 0};
                 lastKeyUnnamed = false;
                 continue;
             }
