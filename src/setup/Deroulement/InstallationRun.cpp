@@ -202,7 +202,7 @@ private:
         // Installs into the folder unless the version gate keeps the newer
         // file there; true on failure.
         auto installInto = [&](const std::string& folder, bool& kept) {
-            kept = KeepsNewerVersion(folder + entry.Nom, version);
+            kept = win::FileExists(folder + entry.Nom) && KeepsNewerVersion(folder + entry.Nom, version);
             if (kept) Journal.Write("Fichier conservé, celui en place a une version plus récente : " + folder + entry.Nom);
             return !kept &&
                    DecompressPayload(Installer.WorkDir, folder, entry.Nom, entry.Taille, version, keepResponsive);

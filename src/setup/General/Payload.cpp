@@ -52,7 +52,12 @@ bool ExtractPayload(const std::string& resourceName) {
 bool DecompressPayload(const std::string& workDir, const std::string& destDir, const std::string& fileName,
                        int32_t byteCount, int32_t version, const std::function<void()>& onChunk) {
     const std::string destination = destDir + fileName;
-    if (KeepsNewerVersion(destination, version)) {
+    // A new file needs neither the version gate nor the check that a program
+    // holds it.  Each of those looks the name up again, and under Wine a name
+    // missing from a folder is looked for through the whole folder: with
+    // thousands of files, the lookups cost more than the file.
+    const bool replacing = win::FileExists(destination);
+    if (replacing && KeepsNewerVersion(destination, version)) {
         Journal.Write("Fichier conservé, celui en place a une version plus récente : " + destination);
         return false;
     }
@@ -65,7 +70,7 @@ bool DecompressPayload(const std::string& workDir, const std::string& destDir, c
     if (!source) throw core::Error("Impossible d'ouvrir le fichier \"" + workCopy + "\"");
 
     // A running program holds its file: say so before anything is written.
-    if (win::FileInUse(destination)) return Fail(CopyFailureText(fileName));
+    if (replacing && win::FileInUse(destination)) return Fail(CopyFailureText(fileName));
 
     // The new file is written beside the old one and replaces it only once it
     // is whole, so that a damaged payload never costs the user a working file.
