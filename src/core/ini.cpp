@@ -31,6 +31,13 @@ std::string CopyEntry(std::string_view value, size_t bufferSize) {
     return copy;
 }
 
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
 }  // namespace
 
 IniFile IniFile::Parse(std::string_view bytes) {
@@ -66,15 +73,14 @@ IniFile IniFile::Parse(std::string_view bytes) {
         }
         file.sections_.back().entries.push_back(std::move(entry));
     }
+    for (size_t i = 0; i < file.sections_.size(); ++i) file.firstOfName_.emplace(LowerAscii(file.sections_[i].name), i);
     return file;
 }
 
 const IniFile::Section* IniFile::FindSection(std::string_view section) const {
-    section = Trim(section);
     // Only the first section of a name counts, as on the platform.
-    for (const Section& candidate : sections_)
-        if (EqualsIgnoreCase(candidate.name, section)) return &candidate;
-    return nullptr;
+    const auto found = firstOfName_.find(LowerAscii(Trim(section)));
+    return found == firstOfName_.end() ? nullptr : &sections_[found->second];
 }
 
 const std::string* IniFile::FindValue(std::string_view section, std::string_view key) const {

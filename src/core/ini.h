@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace core {
@@ -58,6 +59,9 @@ public:
 
 private:
     std::vector<Section> sections_;
+    // The first section of each name, in ASCII lower case: a manifest of
+    // thousands of files is read in time linear in their number.
+    std::unordered_map<std::string, size_t> firstOfName_;
 };
 
 }  // namespace core

@@ -71,6 +71,20 @@ bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
     return ::CloseHandle(file.release()) != 0;
 }
 
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD done = 0;
+    for (;;) {
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &done, nullptr)) return std::nullopt;
+        if (done == 0) return bytes;
+        bytes.append(buffer, done);
+    }
+}
+
 bool CreateEmptyFile(const std::string& path) { return WriteWholeFile(path, {}); }
 
 bool DeleteFileIfPresent(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }

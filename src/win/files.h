@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,8 @@ std::wstring FullPathW(const std::wstring& path);
 
 // Creates or truncates the file, writes the bytes and closes it.
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes);
+// The file's bytes, or none when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
 bool CreateEmptyFile(const std::string& path);
 bool DeleteFileIfPresent(const std::string& path);
 bool FileExists(const std::string& path);

@@ -353,6 +353,41 @@ TEST_F(FaultTest, AnExistingUninstallEntryKeepsItsNameAndCommand) {
     EXPECT_EQ(win::ReadRegistryString(key, "DisplayVersion"), "2.1");
 }
 
+// A run that dies in the middle, as in a crash: the process ends at once,
+// with no destructor and no flush.  Each entry is in setup.log as soon as its
+// file is in place, so the uninstaller finds every file installed before:
+// here the first two, in exactly the bytes the profile functions write.
+TEST_F(FaultTest, ARunKilledInTheMiddleLeavesEveryInstalledFileInTheLog) {
+    constexpr DWORD kKilled = 77;
+    const char* const kTestName = "FaultTest.ARunKilledInTheMiddleLeavesEveryInstalledFileInTheLog";
+    if (std::getenv("FAULT_TEST_KILLED_RUN")) {
+        // The child: dies as the run moves on to the third file.
+        class KillingPage final : public RecordingPage {
+        public:
+            void SetStatus(const std::string& text, bool processMessages) override {
+                if (text == "Extraction du fichier korvalix32.hlp...") ::TerminateProcess(::GetCurrentProcess(), kKilled);
+                RecordingPage::SetStatus(text, processMessages);
+            }
+        } page;
+        RunInstallationShowingErrors(page);
+        FAIL() << "the run went to its end";
+    }
+    char self[MAX_PATH];
+    ASSERT_NE(::GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
+    ChildProcess child("\"" + std::string(self) + "\" --gtest_filter=" + kTestName, {"FAULT_TEST_KILLED_RUN=1"});
+    ASSERT_EQ(child.WaitForExit(std::chrono::seconds(120)), kKilled);
+
+    std::string expected = earlierLog_;
+    expected.replace(expected.find("Fichiers=4"), 10, "Fichiers=6");
+    expected += "[Fichier_5]\r\nNom=" + WindowsDir() + "uninst_Korvalix.exe\r\n[Fichier_6]\r\nNom=" +
+                Installer.InstallDir + "korvalix.exe\r\n";
+    EXPECT_EQ(ReadWholeFile(Installer.InstallDir + "setup.log"), expected);
+    ExpectNothingLost();
+    ExpectReplaced(WindowsDir() + "uninst_Korvalix.exe");
+    ExpectReplaced(Installer.InstallDir + "korvalix.exe");
+    ExpectUnchanged(Installer.InstallDir + "korvalix32.hlp");
+}
+
 // Every error in a file's section of the manifest gives the same box, and the
 // files listed before it are installed.
 struct ManifestFault {

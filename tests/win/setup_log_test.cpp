@@ -216,4 +216,68 @@ TEST_F(SetupLogTest, CountAtTheLimitOverflowsWithoutWriting) {
     }
 }
 
+// The writer puts on the disk only what each call changed, where the
+// platform's functions write the whole file again: for logs of every shape,
+// the entries of a long installation must leave exactly the platform's bytes,
+// through the count's growth from one digit to three.
+TEST_F(SetupLogTest, ManyEntriesLeaveThePlatformsBytes) {
+    const std::string platformPath = std::string(kInstallDir) + "platform.log";
+    struct Case {
+        const char* what;
+        std::string before;  // empty: no file
+    };
+    const Case cases[] = {
+        {"no log", ""},
+        {"the example", kExampleLog},
+        {"a log of another form", "\r\n  [setup]  \r\n\r\nfichiers = 0x10 \r\n;note\r\n=a\r\n=b\r\n[ Fichier_17 ]\r\n"
+                                  "Nom=C:\\ancien.txt\r\n[INFORMATION]\r\nattention=autre\r\nk\r\n[x"},
+        {"a count that is no number", "[Setup]\r\nFichiers=sept\r\n[Fichier_2]\r\nNom=C:\\garde.txt\r\n"},
+        {"an UTF-8 log", "\xEF\xBB\xBF[Setup]\r\nFichiers=3\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        win::DeleteFileIfPresent(kLogPath);
+        win::DeleteFileIfPresent(platformPath);
+        if (!c.before.empty()) {
+            WriteText(kLogPath, c.before);
+            WriteText(platformPath, c.before);
+        }
+        int32_t count = 0;
+        {
+            TSetupLog log(kLogPath);
+            WriteSetup(log);
+            for (int i = 1; i <= 120; ++i) log.AddFile(std::string(kInstallDir) + "fichier " + std::to_string(i) + ".dat");
+            log.AddKeptFile("C:\\windows\\partag\xE9.dll");
+            log.SetStartMenuFolder(std::string(" ") + kGroup);
+            log.AddFile("%desktop%\\Korvalix.lnk");
+            count = log.EntryCount();
+        }
+        // The same calls through the platform's functions.
+        auto write = [&](const std::string& section, const std::string& key, const std::string& value) {
+            ASSERT_TRUE(::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), platformPath.c_str()));
+        };
+        write("Information", "Attention", "NE PAS SUPPRIMER CE FICHIER");
+        write("Information", "Commentaire", "Ce fichier sert \xE0 la d\xE9sinstallation du logiciel");
+        int32_t n = count - 122;
+        write("Setup", "Nom", "Korvalix32");
+        write("Setup", "DossierInstall", kInstallDir);
+        write("Setup", "Desinstall", "Korvalix");
+        write("Setup", "Run", "Korvalix32");
+        auto add = [&](const std::string& path, bool kept) {
+            ++n;
+            write("Setup", "Fichiers", std::to_string(n));
+            if (kept) write("Fichier_" + std::to_string(n), "Conserver", "1");
+            write("Fichier_" + std::to_string(n), "Nom", path);
+        };
+        for (int i = 1; i <= 120; ++i) add(std::string(kInstallDir) + "fichier " + std::to_string(i) + ".dat", false);
+        add("C:\\windows\\partag\xE9.dll", true);
+        write("Setup", "DossierDemarrage", std::string(" ") + kGroup);
+        add("%desktop%\\Korvalix.lnk", false);
+        ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, platformPath.c_str());
+
+        EXPECT_EQ(testing_support::ReadWholeFile(kLogPath), testing_support::ReadWholeFile(platformPath));
+    }
+    win::DeleteFileIfPresent(platformPath);
+}
+
 }  // namespace

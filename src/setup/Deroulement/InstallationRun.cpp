@@ -14,6 +14,7 @@
 #include "SetupLog/SetupLog.h"
 #include "Variable/Variable.h"
 #include "core/file_names.h"
+#include "core/ini.h"
 #include "core/setup_manifest.h"
 #include "core/ini.h"
 #include "core/uninstall_plan.h"
@@ -79,7 +80,7 @@ public:
         : page_(page),
           log_(Installer.InstallDir + "setup.log"),
           earlierEntries_(log_.EntryCount()),
-          manifest_(Installer.WorkDir + kSetupListName) {}
+          manifest_(ReadManifest()) {}
 
     void InstallFiles() {
         for (int32_t number = 1; number <= Installer.FileCount; ++number) {
@@ -236,7 +237,7 @@ private:
         auto installInto = [&](const std::string& folder, bool& kept) {
             const int32_t version = core::VersionToNumber(entry.Version);
             RemoveLeftoversOnce(folder);
-            kept = KeepsNewerVersion(folder + entry.Nom, version);
+            kept = win::FileExists(folder + entry.Nom) && KeepsNewerVersion(folder + entry.Nom, version);
             if (kept) Journal.Write("Fichier conservé, celui en place a une version plus récente : " + folder + entry.Nom);
             return !kept &&
                    DecompressPayload(Installer.WorkDir, folder, entry.Nom, entry.Taille, version, keepResponsive);
@@ -315,11 +316,19 @@ private:
         page_.Step();
     }
 
-    // The log opens before the manifest reader and is released after it.
+    // The work copy of the manifest, read once with the platform's rules: the
+    // platform's functions open the file again for every value, which costs
+    // more than installing a small file.
+    static core::IniFile ReadManifest() {
+        const std::optional<std::string> bytes = win::ReadWholeFile(Installer.WorkDir + kSetupListName);
+        return core::IniFile::Parse(bytes ? *bytes : std::string());
+    }
+
+    // The log opens before the manifest is read.
     RunProgress& page_;
     TSetupLog log_;
     int32_t earlierEntries_;  // the entries the log held before this run
-    win::ProfileFile manifest_;
+    core::IniFile manifest_;
     bool failed_ = false;
     uint64_t installedBytes_ = 0;
     std::set<std::string> recorded_;  // this run's files, when earlier ones are counted too

@@ -25,6 +25,12 @@ std::string DecompressionFailureText(const std::string& fileName) {
            "\". Le programme d'installation est probablement endommagé.";
 }
 
+// A file this small is written and flushed on the calling thread: starting
+// a writer thread and handing it the chunks cost more than the file itself
+// (tens of milliseconds a file on a busy machine), and its flush holds the
+// page no longer than a flush between two rings does.
+constexpr uint64_t kWrittenHere = win::BackgroundSink::kFlushEvery;
+
 bool Fail(const std::string& text) {
     ui::ShowErrorBox(text);
     return true;
@@ -53,7 +59,12 @@ bool ExtractPayload(const std::string& resourceName) {
 bool DecompressPayload(const std::string& workDir, const std::string& destDir, const std::string& fileName,
                        int32_t byteCount, int32_t version, const std::function<void()>& onChunk) {
     const std::string destination = destDir + fileName;
-    if (KeepsNewerVersion(destination, version)) {
+    // A new file needs neither the version gate nor the check that a program
+    // holds it.  Each of those looks the name up again, and under Wine a name
+    // missing from a folder is looked for through the whole folder: with
+    // thousands of files, the lookups cost more than the file.
+    const bool replacing = win::FileExists(destination);
+    if (replacing && KeepsNewerVersion(destination, version)) {
         Journal.Write("Fichier conservé, celui en place a une version plus récente : " + destination);
         return false;
     }
@@ -66,7 +77,7 @@ bool DecompressPayload(const std::string& workDir, const std::string& destDir, c
     if (!source) throw core::Error("Impossible d'ouvrir le fichier \"" + workCopy + "\"");
 
     // A running program holds its file: say so before anything is written.
-    if (win::FileInUse(destination)) return Fail(CopyFailureText(fileName));
+    if (replacing && win::FileInUse(destination)) return Fail(CopyFailureText(fileName));
 
     // The new file is written beside the old one and replaces it only once it
     // is whole, so that a damaged payload never costs the user a working file.
@@ -82,15 +93,21 @@ bool DecompressPayload(const std::string& workDir, const std::string& destDir, c
         }
         win::FileSource input(source);
         win::FileSink file(target);
-        // Writing and flushing go on beside the inflation, off this thread,
-        // which keeps handling the page's messages while it waits for them.
-        win::BackgroundSink output(file, [&file] { return file.Flush(); }, onChunk);
         core::InflateOptions options;
         options.onChunk = onChunk;
-        status = core::InflateExactly(input, output, static_cast<uint64_t>(byteCount), options);
-        // Only a file that is whole and on the disk may take the old one's
-        // place.  After a failed inflation the writer just stops.
-        if (status == core::InflateStatus::Ok && !output.Finish()) status = core::InflateStatus::WriteFailed;
+        if (static_cast<uint64_t>(byteCount) <= kWrittenHere) {
+            status = core::InflateExactly(input, file, static_cast<uint64_t>(byteCount), options);
+            if (status == core::InflateStatus::Ok && !file.Flush()) status = core::InflateStatus::WriteFailed;
+        } else {
+            // Writing and flushing go on beside the inflation, off this
+            // thread, which keeps handling the page's messages while it
+            // waits for them.
+            win::BackgroundSink output(file, [&file] { return file.Flush(); }, onChunk);
+            status = core::InflateExactly(input, output, static_cast<uint64_t>(byteCount), options);
+            // Only a file that is whole and on the disk may take the old
+            // one's place.  After a failed inflation the writer just stops.
+            if (status == core::InflateStatus::Ok && !output.Finish()) status = core::InflateStatus::WriteFailed;
+        }
     }
     if (status != core::InflateStatus::Ok) {
         win::DeleteFileIfPresent(temporary);

@@ -17,7 +17,7 @@ constexpr size_t kCounterBuffer = 2048;
 
 }  // namespace
 
-TSetupLog::TSetupLog(const std::string& logPath) : logFile_(logPath) {
+TSetupLog::TSetupLog(const std::string& logPath) : logFile_(logPath), writer_(logPath) {
     Write("Information", "Attention", "NE PAS SUPPRIMER CE FICHIER");
     Write("Information", "Commentaire", "Ce fichier sert à la désinstallation du logiciel");
     const std::string count = logFile_.ReadString(kSetup, kFileCountKey, "", kCounterBuffer);
@@ -57,8 +57,11 @@ void TSetupLog::Add(const std::string& path, bool kept) {
     SetFileCount(n);
     if (kept) Write(core::FileSectionName(n), kKeptKey, "1");
     Write(core::FileSectionName(n), "Nom", path);
+    // The uninstaller must find every file that survives a power cut: the
+    // entry reaches the disk before the next file replaces anything.
+    if (!writer_.Flush()) throw core::Error("Impossible d'écrire dans " + logFile_.Path());
 }
 
 void TSetupLog::Write(const std::string& section, const std::string& key, const std::string& value) {
-    if (!logFile_.WriteString(section, key, value)) throw core::Error("Impossible d'écrire dans " + logFile_.Path());
+    if (!writer_.WriteString(section, key, value)) throw core::Error("Impossible d'écrire dans " + logFile_.Path());
 }

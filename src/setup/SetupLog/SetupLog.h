@@ -11,13 +11,17 @@
 //                  Conserver = 1 when the file was there already, newer, and
 //                  the installation left it: the uninstaller leaves it too
 //
-// Every call writes through to the file at once.  A refused write raises
-// core::Error "Impossible d'écrire dans <path>".
+// Every call writes through to the file at once, in the bytes the platform's
+// profile functions would write, so that a process that dies leaves every
+// value written so far; each entry is also put on the disk before the run
+// goes on to the next file, so that a power cut keeps it too.  A refused
+// write raises core::Error "Impossible d'écrire dans <path>".
 
 #include <cstdint>
 #include <string>
 
 #include "win/profile.h"
+#include "win/profile_writer.h"
 
 class TSetupLog {
 public:
@@ -49,6 +53,7 @@ private:
     void Add(const std::string& path, bool kept);
     void Write(const std::string& section, const std::string& key, const std::string& value);
 
-    win::ProfileFile logFile_;
+    win::ProfileFile logFile_;  // reads the count, and drops the platform's cached copy at the end
+    win::ProfileWriter writer_;
     int32_t entryCount_ = 0;
 };
