@@ -196,7 +196,7 @@ void RemoveDeferredFile(const core::UninstallPlan& plan, const core::UninstallCo
 }  // namespace
 
 std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath, std::string& problem) {
-    const auto bytes = win::ReadSmallFile(logPath, kLogSizeLimit);
+    const auto bytes = win::ReadWholeFile(logPath, kLogSizeLimit);
     if (!bytes) {
         problem = "Le journal de désinstallation « " + logPath + " » est introuvable ou illisible.";
         return std::nullopt;

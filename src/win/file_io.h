@@ -16,10 +16,6 @@ namespace win {
 // Opens an existing file for reading, shared with nobody.
 FileHandle OpenForReading(const std::string& path);
 
-// The whole of a file of at most `limit` bytes; nothing when it cannot be
-// read or is larger.
-std::optional<std::string> ReadSmallFile(const std::string& path, uint64_t limit);
-
 // True when the file exists but cannot be opened for writing, as when the
 // program it holds is running.  A missing file is not in use.
 bool FileInUse(const std::string& path);

@@ -71,10 +71,12 @@ bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
     return ::CloseHandle(file.release()) != 0;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+std::optional<std::string> ReadWholeFile(const std::string& path, uint64_t limit) {
     FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
+    LARGE_INTEGER size;
+    if (!file || !::GetFileSizeEx(file.get(), &size) || static_cast<uint64_t>(size.QuadPart) > limit)
+        return std::nullopt;
     std::string bytes;
     char buffer[65536];
     DWORD done = 0;

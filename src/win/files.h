@@ -38,8 +38,9 @@ std::wstring FullPathW(const std::wstring& path);
 
 // Creates or truncates the file, writes the bytes and closes it.
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes);
-// The file's bytes, or none when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path);
+// The file's bytes, or none when it cannot be read or holds more than
+// `limit` bytes.
+std::optional<std::string> ReadWholeFile(const std::string& path, uint64_t limit = UINT64_MAX);
 bool CreateEmptyFile(const std::string& path);
 bool DeleteFileIfPresent(const std::string& path);
 bool FileExists(const std::string& path);

@@ -271,7 +271,7 @@ private:
     // whole installation.  A file this run wrote again is counted once.
     uint64_t EarlierFilesBytes() const {
         if (earlierEntries_ <= 0) return 0;
-        const auto bytes = win::ReadSmallFile(Installer.InstallDir + "setup.log", kLogSizeLimit);
+        const auto bytes = win::ReadWholeFile(Installer.InstallDir + "setup.log", kLogSizeLimit);
         if (!bytes) return 0;
         std::set<std::string> counted;
         uint64_t total = 0;
