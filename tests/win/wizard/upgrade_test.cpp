@@ -117,6 +117,14 @@ TEST_F(Upgrade, AnOlderVersionIsInstalledOnlyWhenAskedFor) {
     EXPECT_EQ(wizard::UninstallValue("DisplayVersion"), "2.1");
     EXPECT_FALSE(win::FileExists(wizard::kDestinationFolder + "ancien.log"));
 
+    // /SUPPRESSMSGBOXES gives the question its default answer, unseen.
+    {
+        ChildProcess setup("\"" + Version1Exe() + "\" /SUPPRESSMSGBOXES");
+        EXPECT_EQ(setup.WaitForExit(30s), 2u) << "cancelled: the switches' table";
+        EXPECT_EQ(robot::WaitForCaption(setup.Id(), "Confirmation", 0ms), nullptr);
+    }
+    EXPECT_EQ(wizard::UninstallValue("DisplayVersion"), "2.1");
+
     // The administrator's switch installs it.
     EXPECT_EQ(RunToEnd(Version1Exe(), "/S /ALLOWDOWNGRADE"), 0u);
     EXPECT_EQ(wizard::UninstallValue("DisplayVersion"), "1.0");
