@@ -20,27 +20,7 @@
 #include "win/files.h"
 #include "win/shell.h"
 
-namespace {
-
-class SilentPage : public RunProgress {
-public:
-    void SetBar(int32_t, int32_t) override {}
-    void SetStatus(const std::string&, bool) override {}
-    void Step() override {}
-    void ProcessMessages() override {}
-    bool CancelRequested() const override { return false; }
-    void Complete(bool isFailure) override { failed = isFailure; }
-    bool failed = true;
-};
-
-double Seconds() {
-    LARGE_INTEGER frequency, now;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / frequency.QuadPart;
-}
-
-}  // namespace
+#include "run_support.h"
 
 int main() {
     win::ComApartment com;

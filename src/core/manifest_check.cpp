@@ -54,8 +54,6 @@ std::string CheckSetupKey(const IniFile& manifest, Report& report, const char* k
     return value;
 }
 
-bool Contains(const std::string& text, char c) { return text.find(c) != std::string::npos; }
-
 void CheckEntry(const IniFile& manifest, int32_t number, const PayloadSize& payloadSize, Report& report,
                 std::set<std::u16string>& names) {
     const std::string section = FileSectionName(number);

@@ -16,6 +16,7 @@
 #include "core/setup_manifest.h"
 #include "packer.h"
 #include "pe_resources.h"
+#include "support/test_support.h"
 #include "win/files.h"
 #include "win/handle.h"
 #include "win/shell.h"
@@ -228,12 +229,7 @@ TEST(DefaultInstaller, CarriesTheExampleManifestAndTheDemoPayloads) {
 
 // The stub's application manifest survives packing.
 TEST(DefaultInstaller, AsksForAdministratorAndDeclaresDpiAwareness) {
-    win::Module module(::LoadLibraryExA(INSTALL_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    ASSERT_TRUE(module);
-    HRSRC resource = ::FindResourceA(module.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
-    ASSERT_NE(resource, nullptr);
-    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(module.get(), resource)));
-    const std::string manifest(bytes, ::SizeofResource(module.get(), resource));
+    const std::string manifest = testing_support::ApplicationManifest(INSTALL_EXE);
     EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
     EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);

@@ -723,12 +723,7 @@ TEST_F(UninstallProgramTest, AsksThenReportsAsAUserSeesIt) {
 // Its windows are sharp at any resolution and drawn with the system's
 // theme, as the installer's are.
 TEST_F(UninstallProgramTest, DeclaresDpiAwarenessAndThemedControls) {
-    win::Module module(::LoadLibraryExA(Program().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    ASSERT_TRUE(module);
-    HRSRC resource = ::FindResourceA(module.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
-    ASSERT_NE(resource, nullptr);
-    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(module.get(), resource)));
-    const std::string manifest(bytes, ::SizeofResource(module.get(), resource));
+    const std::string manifest = testing_support::ApplicationManifest(Program());
     EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
     EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);

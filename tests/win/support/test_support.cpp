@@ -111,6 +111,15 @@ std::string TodayAsInstallDate() {
     return date;
 }
 
+std::string ApplicationManifest(const std::string& program) {
+    win::Module module(::LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module) return {};
+    HRSRC resource = ::FindResourceA(module.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+    if (!resource) return {};
+    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(module.get(), resource)));
+    return bytes ? std::string(bytes, ::SizeofResource(module.get(), resource)) : std::string();
+}
+
 std::string TestFolder() { return win::ExecutableFolder(); }
 
 std::wstring EnvironmentBlock(const std::vector<std::wstring>& extra) {

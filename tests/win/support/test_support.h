@@ -63,6 +63,10 @@ bool MakeHardLink(const std::string& link, const std::string& target);
 // Today's date as the uninstall entry's InstallDate writes it: YYYYMMDD.
 std::string TodayAsInstallDate();
 
+// The application manifest a program carries (resource 1 of type
+// RT_MANIFEST), or empty when it has none.
+std::string ApplicationManifest(const std::string& program);
+
 // The folder of the running test executable, with its final "\".
 std::string TestFolder();
 
