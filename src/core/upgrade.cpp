@@ -2,7 +2,7 @@
 
 #include "core/errors.h"
 #include "core/text.h"
-#include "core/uninstall_command.h"
+#include "core/command_line.h"
 #include "core/version.h"
 
 namespace core {
@@ -12,20 +12,6 @@ namespace {
 std::string FolderOf(std::string_view path) {
     const size_t separator = path.find_last_of('\\');
     return separator == std::string_view::npos ? std::string() : std::string(path.substr(0, separator + 1));
-}
-
-// The arguments of a command line: what follows its program, which is quoted
-// when it holds a blank.
-std::string_view ArgumentsOf(std::string_view command) {
-    size_t end = 0;
-    if (!command.empty() && command.front() == '"') {
-        end = command.find('"', 1);
-        end = end == std::string_view::npos ? command.size() : end + 1;
-    } else {
-        end = command.find(' ');
-        if (end == std::string_view::npos) end = command.size();
-    }
-    return command.substr(end);
 }
 
 std::optional<int32_t> ComparableVersion(std::string_view text) {
@@ -40,8 +26,9 @@ std::optional<int32_t> ComparableVersion(std::string_view text) {
 
 std::string FolderOfEntry(std::string_view installLocation, std::string_view uninstallString) {
     if (!installLocation.empty()) return IncludeBackslash(installLocation);
-    const auto command = ParseUninstallCommandLine(ArgumentsOf(uninstallString));
-    return command ? FolderOf(command->logPath) : std::string();
+    // Read as Windows runs it: the program, then its arguments, the log last.
+    const std::vector<std::string> words = SplitCommandLine(uninstallString);
+    return words.size() < 2 ? std::string() : FolderOf(words.back());
 }
 
 bool InstalledIsNewer(std::string_view installed, std::string_view offered) {
