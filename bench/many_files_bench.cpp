@@ -65,11 +65,7 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
     win::ComApartment com;
     ui::ScopedDialogCapture boxes;
-    Installer.WorkDir = FindWorkDir();
-    if (Installer.WorkDir.empty() || !ExtractSetupList() || ReadSetupList() != 0) {
-        std::printf("start-up failed\n");
-        return 1;
-    }
+    if (!StartUpAsTheInstallerDoes()) return 1;
     // The rounds, and the larger number of files (at most the packed ones),
     // may be given, as for a quick profile.
     const int32_t packed = argc > 2 ? std::min(std::atoi(argv[2]), Installer.FileCount) : Installer.FileCount;

@@ -25,11 +25,7 @@
 int main() {
     win::ComApartment com;
     ui::ScopedDialogCapture boxes;
-    Installer.WorkDir = FindWorkDir();
-    if (Installer.WorkDir.empty() || !ExtractSetupList() || ReadSetupList() != 0) {
-        std::printf("start-up failed\n");
-        return 1;
-    }
+    if (!StartUpAsTheInstallerDoes()) return 1;
     Installer.WantStartMenu = true;
     Installer.WantDesktop = true;
 

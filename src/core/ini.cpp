@@ -31,12 +31,6 @@ std::string CopyEntry(std::string_view value, size_t bufferSize) {
     return copy;
 }
 
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 }  // namespace
 

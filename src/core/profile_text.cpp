@@ -21,12 +21,6 @@ std::string_view TrimBack(std::string_view text) {
     return text;
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 }  // namespace
 
@@ -79,7 +73,7 @@ size_t ProfileText::SizeOf(const Section& section) {
 void ProfileText::Append(Section section) {
     section.size = SizeOf(section);
     size_ += section.size;
-    firstOfName_.emplace(Lower(section.name), sections_.size());
+    firstOfName_.emplace(LowerAscii(section.name), sections_.size());
     sections_.push_back(std::move(section));
 }
 
@@ -88,7 +82,7 @@ ProfileText::Change ProfileText::Set(std::string_view sectionName, std::string_v
     // Names are looked up without their blanks; a new one keeps those after it.
     sectionName = TrimFront(sectionName);
     keyName = TrimFront(keyName);
-    const auto found = firstOfName_.find(Lower(TrimBack(sectionName)));
+    const auto found = firstOfName_.find(LowerAscii(TrimBack(sectionName)));
     if (found == firstOfName_.end()) {
         Append(Section{std::string(sectionName), {Key{std::string(keyName), std::string(value)}}, 0});
         return {true, sections_.size() - 1, 0};

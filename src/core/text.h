@@ -32,6 +32,10 @@ std::string HexText(uint32_t value, int width = 1, bool capitals = true);
 int32_t CheckedAdd(int32_t a, int32_t b);
 int32_t CheckedMultiply(int32_t a, int32_t b);
 
+// The text with its ASCII capitals made small, the rest as it is: the key
+// under which names that profile files and paths compare alike meet.
+std::string LowerAscii(std::string_view text);
+
 // Case-insensitive comparison of ASCII letters, as profile files compare
 // section and key names.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);

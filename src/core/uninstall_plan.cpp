@@ -21,11 +21,6 @@ std::string ResolvePrefix(std::string_view loggedPath, std::string_view prefix, 
     return IncludeBackslash(folder) + std::string(loggedPath.substr(prefix.size()));
 }
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 std::string ReadValue(const IniFile& log, const std::string& section, const char* key) {
     const std::string* stored = log.FindValue(section, key);

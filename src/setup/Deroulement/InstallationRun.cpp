@@ -35,13 +35,6 @@ const char* const kManifestError = "Le fichier des paramètres d'installation es
 // A real log holds a few kilobytes a hundred files.
 constexpr uint64_t kLogSizeLimit = 64 << 20;
 
-// Paths that Windows takes for the same file differ at most in the case of
-// their ASCII letters here: the run and the log spell them alike.
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 // Asks running copies of the application to close before their files are
 // replaced: a signal file that lives for two seconds.  Any failure just ends
@@ -268,7 +261,8 @@ private:
 
     // What the files of earlier installations into this folder, which the log
     // lists before this run's, still weigh: the entry tells the size of the
-    // whole installation.  A file this run wrote again is counted once.
+    // whole installation.  A file this run wrote again is counted once: the
+    // run and the log spell a path alike but for the case of its letters.
     uint64_t EarlierFilesBytes() const {
         if (earlierEntries_ <= 0) return 0;
         const auto bytes = win::ReadWholeFile(Installer.InstallDir + "setup.log", kLogSizeLimit);
@@ -276,7 +270,7 @@ private:
         std::set<std::string> counted;
         uint64_t total = 0;
         for (const std::string& path : core::EarlierInstalledFiles(core::IniFile::Parse(*bytes), earlierEntries_)) {
-            const std::string key = LowerAscii(path);
+            const std::string key = core::LowerAscii(path);
             if (recorded_.count(key) || !counted.insert(key).second) continue;
             total += win::FileSizeOf(path);
         }
@@ -301,7 +295,7 @@ private:
         }
         log_.AddFile(path);
         installedBytes_ += win::FileSizeOf(path);
-        if (earlierEntries_ > 0) recorded_.insert(LowerAscii(path));
+        if (earlierEntries_ > 0) recorded_.insert(core::LowerAscii(path));
     }
 
     void InstallEmptyFile(const core::FileEntry& entry) {
