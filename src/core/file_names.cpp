@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/installation_folder.h"
 #include "core/text.h"
 
 namespace core {
@@ -63,8 +64,9 @@ bool IsInstallTempName(std::string_view fileName, std::string_view uninstallName
     for (size_t i = 1; i <= kRandomDigits; ++i)
         if (!IsLowerHexDigit(ours[i])) return false;
     const std::string_view end = ours.substr(2 + kRandomDigits);
-    return EqualsIgnoreCase(end.substr(0, uninstallName.size()), uninstallName) &&
-           EqualsIgnoreCase(end.substr(uninstallName.size()), kInstallTempEnd);
+    // Names compare as paths do: "Démo" and "DÉMO" name one application.
+    return SamePath(end.substr(0, uninstallName.size()), uninstallName) &&
+           SamePath(end.substr(uninstallName.size()), kInstallTempEnd);
 }
 
 }  // namespace core

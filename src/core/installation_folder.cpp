@@ -1,5 +1,7 @@
 #include "core/installation_folder.h"
 
+#include <array>
+
 #include "core/text.h"
 
 namespace core {
@@ -8,8 +10,6 @@ namespace {
 
 // The "A" functions take at most MAX_PATH characters, the final zero included.
 constexpr size_t kMaxPath = 259;
-
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
@@ -26,7 +26,7 @@ Refusal PathShapeRefusal(const std::string& path) {
             return Refusal::BadCharacter;
         if (c == ':' && i != 1) return Refusal::BadCharacter;  // a stream name
     }
-    if (path.size() < 3 || !IsLetter(path[0]) || path[1] != ':' || path[2] != '\\') return Refusal::Relative;
+    if (path.size() < 3 || !IsAsciiLetter(path[0]) || path[1] != ':' || path[2] != '\\') return Refusal::Relative;
     if (path.size() > kMaxPath) return Refusal::TooLong;
 
     // The system drops a final "." or blank from a name, so "C:\Windows." is
@@ -54,9 +54,7 @@ FolderJudge::FolderJudge(const ProtectedFolders& folders, const PathRules& rules
         if (!other.empty()) others_.push_back(Key(other));
 }
 
-bool FolderJudge::Same(std::string_view a, std::string_view b) const {
-    return rules_.same ? rules_.same(a, b) : EqualsIgnoreCase(a, b);
-}
+bool FolderJudge::Same(std::string_view a, std::string_view b) const { return SamePath(a, b); }
 
 std::string FolderJudge::Key(const std::string& folder) const {
     return folder.empty() ? std::string() : FolderKey(folder);
@@ -176,5 +174,34 @@ std::string FolderKey(std::string_view path) {
     while (!driveRoot && key.size() > 1 && key.back() == '\\') key.pop_back();
     return key;
 }
+
+namespace {
+
+// The capital of a Windows-1252 character, as a Windows-1252 byte: the byte
+// itself when it has none, or none that Windows-1252 can write (ƒ).
+char CapitalOf(char c) {
+    static const std::array<char, 256> capitals = [] {
+        std::array<char, 256> table{};
+        for (int byte = 0; byte < 256; ++byte) {
+            table[byte] = static_cast<char>(byte);
+            const char16_t capital = UpperCaseOf(Cp1252ToUnicode(static_cast<unsigned char>(byte)));
+            for (int other = 0; other < 256; ++other)
+                if (Cp1252ToUnicode(static_cast<unsigned char>(other)) == capital)
+                    table[byte] = static_cast<char>(other);
+        }
+        return table;
+    }();
+    return capitals[static_cast<unsigned char>(c)];
+}
+
+}  // namespace
+
+std::string PathKey(std::string_view path) {
+    std::string key = FolderKey(path);
+    for (char& c : key) c = CapitalOf(c);
+    return key;
+}
+
+bool SamePath(std::string_view a, std::string_view b) { return PathKey(a) == PathKey(b); }
 
 }  // namespace core

@@ -24,13 +24,9 @@ struct ProtectedFolders {
     std::vector<std::string> others;          // never removed, and never an installation folder
 };
 
-// How the system names and compares paths.  The defaults stand in for it
-// where there is no system: ASCII letters without regard to case, and no
-// final forms.
+// How the system names paths.  The defaults stand in for it where there is
+// no system: no final forms.
 struct PathRules {
-    // True when the two texts name the same path, letters compared as the
-    // file system compares them.
-    std::function<bool(std::string_view, std::string_view)> same;
     // The final form of an existing folder, or of an existing file without
     // following the file itself: links and junctions resolved, long names in
     // place of short ones, as the disk spells them.  Empty when the path
@@ -69,6 +65,16 @@ std::string NormalisePath(std::string_view path);
 
 // Normalised, without a final "\" unless it is a root "X:\".
 std::string FolderKey(std::string_view path);
+
+// The one rule for "the same path", by which the uninstaller decides what it
+// deletes: the same FolderKey, letters compared as Windows' file systems
+// compare names, each put in capitals by the system's table.  "é" and "É" are
+// one letter, as are "ÿ" and "Ÿ"; "ß" is not "SS".  The texts are
+// Windows-1252, as all the program's texts are.  A long name and its short
+// form, or a link and its target, are the same path only once both are in
+// their final form (PathRules).
+std::string PathKey(std::string_view path);
+bool SamePath(std::string_view a, std::string_view b);
 
 // What every path must be, file or folder, before anything else is asked of
 // it: a full local path, in the form the "A" functions and this check read

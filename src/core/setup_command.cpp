@@ -12,7 +12,6 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsSwitchStart(char c) { return c == '/' || c == '-'; }
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 void SkipBlanks(std::string_view& text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -52,7 +51,7 @@ bool HasForbiddenCharacter(std::string_view path, size_t from) {
     return false;
 }
 
-bool HasDrive(std::string_view path) { return path.size() >= 2 && IsLetter(path[0]) && path[1] == ':'; }
+bool HasDrive(std::string_view path) { return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':'; }
 
 // "C:\..." or "\\server\share...": a path that does not depend on the
 // current folder or drive.

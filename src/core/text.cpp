@@ -98,6 +98,8 @@ int32_t CheckedMultiply(int32_t a, int32_t b) {
     return result;
 }
 
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
 std::string LowerAscii(std::string_view text) {
     std::string lower(text);
     for (char& c : lower)

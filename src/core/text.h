@@ -32,8 +32,12 @@ std::string HexText(uint32_t value, int width = 1, bool capitals = true);
 int32_t CheckedAdd(int32_t a, int32_t b);
 int32_t CheckedMultiply(int32_t a, int32_t b);
 
+// A to Z or a to z: a drive letter, for one.
+bool IsAsciiLetter(char c);
+
 // The text with its ASCII capitals made small, the rest as it is: the key
-// under which names that profile files and paths compare alike meet.
+// under which the names that profile files compare alike meet.  Paths have
+// a rule of their own (PathKey).
 std::string LowerAscii(std::string_view text);
 
 // Case-insensitive comparison of ASCII letters, as profile files compare

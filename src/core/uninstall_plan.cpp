@@ -225,7 +225,7 @@ std::optional<UninstallPlan> MakeUninstallPlan(const IniFile& log, const std::st
         const bool kept = ReadValue(log, section, "Conserver") == "1";
 
         PlannedItem item = judge.File(logged, number);
-        auto [known, isNew] = seen.try_emplace(LowerAscii(FolderKey(item.path)));
+        auto [known, isNew] = seen.try_emplace(PathKey(item.path));
         if (isNew) {
             if (kept)
                 known->second = std::move(item);

@@ -1,6 +1,7 @@
 #include "core/upgrade.h"
 
 #include "core/errors.h"
+#include "core/installation_folder.h"
 #include "core/text.h"
 #include "core/command_line.h"
 #include "core/version.h"
@@ -63,7 +64,7 @@ std::vector<std::string> EarlierInstalledFiles(const IniFile& log, int entries) 
 const char* const kUpdateStartText = "Cliquez sur \"Suivant\" pour mettre à jour l'installation...";
 
 bool IsEarlierFolder(const EarlierInstallation& earlier, std::string_view destination) {
-    return earlier.Found() && EqualsIgnoreCase(IncludeBackslash(destination), earlier.folder);
+    return earlier.Found() && SamePath(destination, earlier.folder);
 }
 
 std::string UpdateVersionSummary(std::string_view offered, const EarlierInstallation& earlier) {

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "ui/message_dialog.h"
 #include "win/files.h"
 #include "win/system_library.h"
@@ -17,9 +18,9 @@ Application* current = nullptr;
 std::string ApplicationTitle(const std::string& executablePath) {
     std::string name = executablePath.substr(executablePath.find_last_of("\\/") + 1);
     name = name.substr(0, name.find('.'));
-    for (size_t i = 1; i < name.size(); ++i)
-        if (name[i] >= 'A' && name[i] <= 'Z') name[i] = static_cast<char>(name[i] - 'A' + 'a');
-    return name;
+    // A display form, not a path: the first letter as written, the rest in
+    // small ASCII letters, as the runtime's own title is made.
+    return name.empty() ? name : name.front() + core::LowerAscii(name.substr(1));
 }
 
 std::string ErrorBoxText(const std::string& message) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/dpi.h"
+#include "win/handle.h"
 
 namespace ui {
 
@@ -101,13 +102,12 @@ void Label::FitToText() {
     RECT rect;
     ::GetClientRect(Handle(), &rect);
     if (!wordWrap_) rect.right = 0;
-    HDC dc = ::GetDC(Handle());
     {
-        ScopedSelect font(dc, TextFont().get());
+        const win::WindowDc dc(Handle());
+        ScopedSelect font(dc.get(), TextFont().get());
         const std::string text = Text();
-        ::DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &rect, DrawFlags() | DT_CALCRECT);
+        ::DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &rect, DrawFlags() | DT_CALCRECT);
     }
-    ::ReleaseDC(Handle(), dc);
     ::SetWindowPos(Handle(), nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -2,13 +2,14 @@
 
 #include <windows.h>
 
+#include "win/handle.h"
+
 namespace ui {
 
 int SystemDpi() {
     static const int dpi = [] {
-        HDC screen = ::GetDC(nullptr);
-        const int value = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-        if (screen) ::ReleaseDC(nullptr, screen);
+        const win::WindowDc screen;
+        const int value = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
         return value > 0 ? value : 96;
     }();
     return dpi;

@@ -2,16 +2,16 @@
 
 #include <commctrl.h>
 
+#include "win/handle.h"
+
 namespace {
 
 const char* const kClassName = "UninstallProgressWindow";
 
 // Sizes are given for 96 dpi.
 int Scaled(int pixels) {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    return ::MulDiv(pixels, dpi, 96);
+    const win::WindowDc screen;
+    return ::MulDiv(pixels, ::GetDeviceCaps(screen.get(), LOGPIXELSY), 96);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

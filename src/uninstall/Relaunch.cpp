@@ -37,19 +37,17 @@ std::string OwnExecutablePath() { return win::ExecutablePath(); }
 
 std::optional<int> RelaunchAndWaitForResult(const core::UninstallCommand& command) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE reader = nullptr, writer = nullptr;
-    if (!::CreatePipe(&reader, &writer, &inheritable, 0)) return std::nullopt;
-    const win::KernelHandle readEnd(reader);
-    win::KernelHandle writeEnd(writer);
+    win::KernelHandle readEnd, writeEnd;
+    if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0)) return std::nullopt;
     // Only the copy may hold the writing end, so that reading returns when
     // the copy ends without a word.
-    ::SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
-    if (!StartCopy(command, writer)) return std::nullopt;
+    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    if (!StartCopy(command, writeEnd.get())) return std::nullopt;
     writeEnd.reset();
 
     int32_t result = 0;
     DWORD read = 0;
-    if (!::ReadFile(reader, &result, sizeof result, &read, nullptr) || read != sizeof result)
+    if (!::ReadFile(readEnd.get(), &result, sizeof result, &read, nullptr) || read != sizeof result)
         return kUninstallIncomplete;
     return result;
 }
@@ -82,29 +80,26 @@ bool StartCopy(const core::UninstallCommand& command, HANDLE resultPipe) {
     if (copy.empty()) return false;
 
     // The copy inherits a handle on this process, to know when it has ended.
-    HANDLE raw = nullptr;
-    if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &raw,
+    win::KernelHandle thisProcess;
+    if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), thisProcess.put(),
                            SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
         ::DeleteFileA(copy.c_str());
         return false;
     }
-    const win::KernelHandle inheritable(raw);
-    std::string commandLine =
-        "\"" + copy + "\" " + core::RelaunchArguments(command, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(raw)));
+    const auto handleValue = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(thisProcess.get()));
+    std::string commandLine = "\"" + copy + "\" " + core::RelaunchArguments(command, handleValue);
     const std::string folder = win::TempFolder();
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = resultPipe;
-    PROCESS_INFORMATION info{};
+    win::StartedProcess started;  // not waited for: the pipe tells when it has ended
     if (!::CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
-                          &startup, &info)) {
+                          &startup, started.put())) {
         ::DeleteFileA(copy.c_str());
         return false;
     }
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
     return true;
 }
 

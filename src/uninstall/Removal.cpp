@@ -45,7 +45,7 @@ win::FileHandle OpenItself(const std::string& path, DWORD access) {
 
 // True when the open file is the one the path named when it was judged.
 bool LeadsTo(const win::FileHandle& file, const std::string& path) {
-    return win::SamePathText(core::FolderKey(win::FinalPathOf(file.get())), core::FolderKey(path));
+    return core::SamePath(win::FinalPathOf(file.get()), path);
 }
 
 // A running program's file cannot be deleted (the system says "access
@@ -72,28 +72,7 @@ RemovalResult ScheduleInUse(const std::string& path, DWORD error) {
     return {core::Outcome::Failed, ErrorReason(error)};
 }
 
-// The names directly inside a folder.
-std::set<std::string> FolderContents(const std::string& folder) {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((core::IncludeBackslash(folder) + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") names.insert(name);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return names;
-}
-
 }  // namespace
-
-std::string PathKey(const std::string& path) {
-    std::string key = core::FolderKey(path);
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return key;
-}
 
 bool ScheduleRemovalAtRestart(const std::string& path) {
     return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
@@ -141,16 +120,16 @@ RemovalResult RemoveEmptyFolder(const std::string& path, const std::set<std::str
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return {core::Outcome::Missing, {}};
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {core::Outcome::Failed, "ce n'est pas un dossier"};
-    if (!win::SamePathText(core::FolderKey(win::FinalPath(path, true)), core::FolderKey(path)))
+    if (!core::SamePath(win::FinalPath(path, true), path))
         return {core::Outcome::Refused, kPathMoved};
     if (::RemoveDirectoryA(path.c_str())) return {core::Outcome::Removed, {}};
     const DWORD error = ::GetLastError();
 
-    const std::set<std::string> left = FolderContents(path);
+    const std::vector<win::FolderEntry> left = win::FolderEntries(path);
     if (left.empty()) return {core::Outcome::Failed, ErrorReason(error)};
     const std::string base = core::IncludeBackslash(core::FolderKey(path));
-    for (const std::string& name : left)
-        if (!scheduledFiles.count(PathKey(base + name))) return {core::Outcome::NotEmpty, {}};
+    for (const win::FolderEntry& entry : left)
+        if (!scheduledFiles.count(core::PathKey(base + entry.name))) return {core::Outcome::NotEmpty, {}};
     // What stays goes at the restart, files first, and the folder with them.
     if (ScheduleRemovalAtRestart(core::FolderKey(path)))
         return {core::Outcome::Scheduled, "les fichiers qu'il contient encore sont en cours d'utilisation"};
@@ -169,7 +148,7 @@ std::string UninstallEntryProgram(const std::string& name, const std::string& lo
     if (!command || !core::UninstallStringNamesLog(*command, logPath, win::SystemPathRules())) return {};
     const std::string program = core::NormalisePath(core::SplitCommandLine(*command).front());
     const std::string final = win::FinalPath(program, false);
-    return PathKey(final.empty() ? program : final);
+    return core::PathKey(final.empty() ? program : final);
 }
 
 RemovalResult RemoveUninstallEntry(const std::string& name, const std::string& logPath) {

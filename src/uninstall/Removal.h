@@ -26,7 +26,7 @@ struct RemovalResult {
 RemovalResult RemoveFile(const std::string& path);
 
 // Removes a folder when it is empty.  When all that is left in it are files
-// already scheduled for removal at restart (lower-case paths), the folder is
+// already scheduled for removal at restart (by their core::PathKey), the folder is
 // scheduled too.
 RemovalResult RemoveEmptyFolder(const std::string& path, const std::set<std::string>& scheduledFiles);
 
@@ -46,5 +46,3 @@ void SignalRunningCopiesToQuit(const std::string& installFolder, unsigned wait, 
 
 bool ScheduleRemovalAtRestart(const std::string& path);
 
-// The path in lower case, the way the scheduled set holds it.
-std::string PathKey(const std::string& path);

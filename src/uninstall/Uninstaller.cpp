@@ -7,6 +7,7 @@
 #include "ProgressWindow.h"
 #include "Relaunch.h"
 #include "Removal.h"
+#include "core/installation_folder.h"
 #include "core/upgrade.h"
 #include "win/system_folders.h"
 #include "ui/message_dialog.h"
@@ -45,7 +46,7 @@ public:
 
     RemovalResult Record(const std::string& what, const RemovalResult& result) {
         report_.Add(what, result.outcome, result.reason);
-        if (result.outcome == core::Outcome::Scheduled) scheduled_.insert(PathKey(what));
+        if (result.outcome == core::Outcome::Scheduled) scheduled_.insert(core::PathKey(what));
         return result;
     }
 
@@ -137,12 +138,13 @@ public:
     // The file of the instance that waits for the result: it is in use until
     // then, and goes after the result was handed over.
     bool IsDeferred(const core::PlannedItem& item) const {
-        return !deferred_.empty() && item.refusal == core::Refusal::None && PathKey(item.path) == deferred_;
+        return !deferred_.empty() && item.refusal == core::Refusal::None && core::PathKey(item.path) == deferred_;
     }
 
 private:
     bool IsEntryProgram(const core::PlannedItem& item) const {
-        return !entryProgram_.empty() && item.refusal == core::Refusal::None && PathKey(item.path) == entryProgram_;
+        return !entryProgram_.empty() && item.refusal == core::Refusal::None &&
+               core::PathKey(item.path) == entryProgram_;
     }
 
     // The whole text on the disk, not only in its cache, before it replaces
@@ -166,7 +168,8 @@ private:
 };
 
 std::string DeferredKey(const UninstallOptions& options) {
-    return options.firstInstanceFile.empty() ? std::string() : PathKey(win::FinalPath(options.firstInstanceFile, true));
+    return options.firstInstanceFile.empty() ? std::string()
+                                             : core::PathKey(win::FinalPath(options.firstInstanceFile, true));
 }
 
 // The result, handed over first when an instance waits for it.
@@ -182,12 +185,12 @@ void RemoveDeferredFile(const core::UninstallPlan& plan, const core::UninstallCo
                         const UninstallOptions& options) {
     const std::string deferred = DeferredKey(options);
     for (const core::PlannedItem& item : plan.files) {
-        if (item.refusal != core::Refusal::None || PathKey(item.path) != deferred) continue;
+        if (item.refusal != core::Refusal::None || core::PathKey(item.path) != deferred) continue;
         WaitForFirstInstance(command.firstInstance);
         RemoveFile(item.path);
         const std::string folder = item.path.substr(0, item.path.find_last_of('\\'));
         if (plan.installFolder.refusal == core::Refusal::None && !plan.installFolder.path.empty() &&
-            PathKey(core::FolderKey(plan.installFolder.path)) == PathKey(folder))
+            core::SamePath(plan.installFolder.path, folder))
             RemoveEmptyFolder(plan.installFolder.path, {});
         return;
     }

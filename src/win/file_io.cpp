@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "core/installation_folder.h"
 #include "core/text.h"
 #include "win/files.h"
 
@@ -69,7 +70,7 @@ bool NamedByItsPath(HANDLE file, const std::string& path) {
     // "C:\" for a file at a drive's root, else the folder without its "\".
     const std::string folder = FinalPath(named.substr(0, split == 2 ? 3 : split), true);
     const std::string expected = core::IncludeBackslash(folder) + named.substr(split + 1);
-    return !folder.empty() && SamePathText(FinalPathOf(file), expected);
+    return !folder.empty() && core::SamePath(FinalPathOf(file), expected);
 }
 
 // True when the open file is a plain file of its own at that path: no

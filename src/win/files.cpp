@@ -126,25 +126,22 @@ bool ForceDirectories(const std::string& path) {
 
 bool RemoveFolderIfEmpty(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != 0; }
 
-namespace {
-
-struct FindHandleTraits {
-    using Value = HANDLE;
-    static Value Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Value value) { ::FindClose(value); }
-};
-using FindHandle = UniqueHandle<FindHandleTraits>;  // FindFirstFile searches
-
-}  // namespace
+std::vector<FolderEntry> FolderEntries(const std::string& folder, const std::string& pattern) {
+    std::vector<FolderEntry> entries;
+    WIN32_FIND_DATAA found;
+    const FindHandle search(::FindFirstFileA((core::IncludeBackslash(folder) + pattern).c_str(), &found));
+    if (!search) return entries;
+    do {
+        const std::string_view name = found.cFileName;
+        if (name != "." && name != "..") entries.push_back({found.cFileName, found.dwFileAttributes});
+    } while (::FindNextFileA(search.get(), &found));
+    return entries;
+}
 
 std::vector<std::string> FileNamesIn(const std::string& folder, const std::string& pattern) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    const FindHandle search(::FindFirstFileA((folder + pattern).c_str(), &found));
-    if (!search) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (::FindNextFileA(search.get(), &found));
+    for (FolderEntry& entry : FolderEntries(folder, pattern))
+        if (!entry.IsFolder()) names.push_back(std::move(entry.name));
     return names;
 }
 
@@ -175,16 +172,9 @@ std::string FinalPathOf(HANDLE file) {
     return AnsiPath(path).value_or(std::string());
 }
 
-bool SamePathText(std::string_view a, std::string_view b) {
-    const std::wstring wideA = AnsiToWide(a), wideB = AnsiToWide(b);
-    return ::CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()), wideB.data(),
-                                  static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
-}
-
 PrivateSecurity::PrivateSecurity() {
-    HANDLE rawToken = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return;
-    const KernelHandle token(rawToken);
+    KernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) return;
     DWORD size = 0;
     ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
     std::vector<uint8_t> user(size);

@@ -52,9 +52,19 @@ uint64_t FileSizeOf(const std::string& path);
 bool ForceDirectories(const std::string& path);
 // Removes the folder if it is empty.
 bool RemoveFolderIfEmpty(const std::string& path);
-// The names of the files, not folders, directly in `folder` (which ends with
-// "\") that match the wildcard `pattern`.
-std::vector<std::string> FileNamesIn(const std::string& folder, const std::string& pattern);
+// One entry of a folder, as a search finds it.
+struct FolderEntry {
+    std::string name;
+    DWORD attributes = 0;
+    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+};
+// The files and folders directly in `folder` (with or without its final "\")
+// whose names match the wildcard `pattern`, in the order the system gives
+// them; never "." nor "..".  The search is over when they are returned, so
+// the caller may delete or rename what it finds.
+std::vector<FolderEntry> FolderEntries(const std::string& folder, const std::string& pattern = "*");
+// The names of the files, not folders, among them.
+std::vector<std::string> FileNamesIn(const std::string& folder, const std::string& pattern = "*");
 
 // The final path of an existing file or folder, as GetFinalPathNameByHandle
 // gives it: links and junctions resolved, long names for short ones, names
@@ -65,10 +75,6 @@ std::vector<std::string> FileNamesIn(const std::string& folder, const std::strin
 std::string FinalPath(const std::string& path, bool followLast);
 // The same for a file already open.
 std::string FinalPathOf(HANDLE file);
-
-// True when the two paths are the same text as the file system compares
-// names: the system's ordinal comparison, without regard to case.
-bool SamePathText(std::string_view a, std::string_view b);
 
 // A new folder in `parent` (which ends with "\") that only the running
 // account may open, named `prefix` and 16 random hexadecimal digits, so that

@@ -5,18 +5,18 @@
 namespace win {
 
 RegistryKey OpenRegistryKey(HKEY root, const std::string& path, REGSAM access) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, access, &key) != ERROR_SUCCESS) return {};
-    return RegistryKey(key);
+    RegistryKey key;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, access, key.put()) != ERROR_SUCCESS) return {};
+    return key;
 }
 
 CreatedRegistryKey CreateRegistryKey(HKEY root, const std::string& path, REGSAM access) {
-    HKEY key = nullptr;
+    RegistryKey key;
     DWORD disposition = 0;
-    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
+    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key.put(),
                           &disposition) != ERROR_SUCCESS)
         return {};
-    return {RegistryKey(key), disposition == REG_CREATED_NEW_KEY};
+    return {std::move(key), disposition == REG_CREATED_NEW_KEY};
 }
 
 std::optional<std::string> ReadRegistryString(const RegistryKey& key, const std::string& name) {

@@ -7,12 +7,11 @@ namespace win {
 namespace {
 
 std::string SystemText(HRESULT result) {
-    char* buffer = nullptr;
+    LocalMemory buffer;
     const DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(result), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text(buffer ? buffer : "", length);
-    ::LocalFree(buffer);
+        static_cast<DWORD>(result), 0, reinterpret_cast<char*>(buffer.put()), 0, nullptr);
+    std::string text(buffer ? static_cast<const char*>(buffer.get()) : "", buffer ? length : 0);
     // The system ends its texts with a line break the message box does not want.
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     if (!text.empty()) return text;

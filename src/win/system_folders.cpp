@@ -111,7 +111,7 @@ core::ProtectedFolders SystemFolders() {
 }
 
 core::PathRules SystemPathRules() {
-    return {win::SamePathText, [](const std::string& path) { return win::FinalPath(path, true); },
+    return {[](const std::string& path) { return win::FinalPath(path, true); },
             [](const std::string& path) { return win::FinalPath(path, false); }};
 }
 

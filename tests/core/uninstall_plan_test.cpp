@@ -338,25 +338,42 @@ TEST(UninstallPlan, FinalFormsAreJudged) {
     EXPECT_EQ(link.files[0].refusal, Refusal::InsideSystemFolder);
 }
 
-// Letters are compared as the system compares them, not as ASCII alone.
-TEST(UninstallPlan, NamesCompareWithTheSystemsRules) {
-    PathRules rules;
-    rules.same = [](std::string_view a, std::string_view b) {
-        auto fold = [](std::string text) {
-            for (char& c : text) {
-                const unsigned char u = static_cast<unsigned char>(c);
-                if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) c = static_cast<char>(u - 0x20);
-            }
-            return text;
-        };
-        return fold(std::string(a)) == fold(std::string(b));
+// The one rule for "the same path", on which every decision of the
+// uninstaller rests: letters as Windows' file systems fold them, accented
+// ones too; the shape as NormalisePath and FolderKey make it.
+TEST(UninstallPlan, SamePathFoldsLettersAsTheFileSystemDoes) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"C:\\Programmes\\Korvalix.exe", "c:\\PROGRAMMES\\korvalix.EXE", true},
+        {"C:\\users\\Zo\xE9", "C:\\USERS\\ZO\xC9", true},            // é and É
+        {"\xE0\xE7\xEF\xF4\xFE", "\xC0\xC7\xCF\xD4\xDE", true},       // àçïôþ and ÀÇÏÔÞ
+        {"\xFF\x9A\x9C\x9E", "\x9F\x8A\x8C\x8E", true},                 // ÿšœž and ŸŠŒŽ
+        {"\xF7", "\xD7", false},                                        // ÷ and × are no letters
+        {"stra\xDF" "e", "STRASSE", false},                              // ß has no capital
+        {"\x83", "F", false},                                            // nor ƒ, in Windows-1252
+        {"C:\\e\xE9", "C:\\ee", false},                                  // an accent is not dropped
+        {"C:/Jeux//Korvalix", "C:\\Jeux\\Korvalix", true},
+        {"C:\\Jeux\\Korvalix\\", "C:\\Jeux\\Korvalix", true},
+        {"\\\\serveur\\partage\\", "\\\\SERVEUR\\partage", true},
+        {"C:\\", "c:\\", true},
+        {"C:\\", "C:", false},  // "C:" is the current folder of drive C
+        {"C:\\Jeux.", "C:\\Jeux", false},
+        {"C:\\Jeux", "C:\\Jeu", false},
     };
+    for (const auto& c : cases) EXPECT_EQ(SamePath(c.a, c.b), c.same) << c.a << " | " << c.b;
+}
+
+// The uninstaller's judge compares the desktop by that rule.
+TEST(UninstallPlan, TheDesktopIsKnownWhateverTheCaseOfItsLetters) {
     ProtectedFolders zoe = Folders();
     zoe.desktop = "C:\\Users\\Zo\xE9\\Desktop";
     auto plan = MakeUninstallPlan(
         IniFile::Parse("[Setup]\r\nDossierInstall=C:\\Users\\ZO\xC9\\Desktop\\\r\n"
                        "[Fichier_1]\r\nNom=C:\\Users\\ZO\xC9\\Desktop\\lettre.docx\r\n"),
-        "C:\\Users\\ZO\xC9\\Desktop\\setup.log", zoe, rules);
+        "C:\\Users\\ZO\xC9\\Desktop\\setup.log", zoe);
     ASSERT_TRUE(plan);
     EXPECT_EQ(plan->installFolder.refusal, Refusal::DesktopFolder);
     ASSERT_EQ(plan->files.size(), 1u);

@@ -42,15 +42,6 @@ HWND WaitFor(DWORD processId, std::chrono::milliseconds timeout, Match match) {
 
 constexpr UINT kAnswerTimeout = 5000;  // ms a busy program may take to answer
 
-// The screen's device context, released when done.
-struct ScreenDc {
-    HDC dc = ::GetDC(nullptr);
-    ScreenDc() = default;
-    ~ScreenDc() { ::ReleaseDC(nullptr, dc); }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-};
-
 // Selects a GDI object into a device context for its lifetime.
 class Selected {
 public:
@@ -81,11 +72,10 @@ bool RunXdotool(const std::string& arguments) {
                           ".part " + status + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    win::StartedProcess started;  // its end is told by the status file
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          started.put()))
         return false;
-    win::KernelHandle process(info.hProcess);
-    win::KernelHandle thread(info.hThread);
 
     std::string statusFile = "Z:" + status;
     for (char& c : statusFile)
@@ -255,8 +245,8 @@ void Close(HWND window) {
 bool CaptureScreen(const std::string& path) {
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    ScreenDc screen;
-    win::MemoryDc memory(::CreateCompatibleDC(screen.dc));
+    const win::WindowDc screen;
+    win::MemoryDc memory(::CreateCompatibleDC(screen.get()));
     BITMAPINFOHEADER header{};
     header.biSize = sizeof header;
     header.biWidth = width;
@@ -265,12 +255,12 @@ bool CaptureScreen(const std::string& path) {
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
     void* bits = nullptr;
-    win::GdiObject bitmap(::CreateDIBSection(screen.dc, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+    win::GdiObject bitmap(::CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
                                              &bits, nullptr, 0));
     if (!memory || !bitmap) return false;
     {
         Selected previous(memory.get(), bitmap.get());
-        if (!::BitBlt(memory.get(), 0, 0, width, height, screen.dc, 0, 0, SRCCOPY)) return false;
+        if (!::BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY)) return false;
         ::GdiFlush();
     }
     const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;

@@ -176,9 +176,8 @@ TEST_F(FormTest, ControlsKeepTheirValuesAndPlaces) {
 
 TEST_F(FormTest, PictureTakesItsBitmapsSize) {
     ui::Picture picture(form->Group, {.bounds = {24, 68, 10, 10}, .transparentColour = RGB(255, 255, 255)});
-    HDC screen = ::GetDC(nullptr);
-    win::GdiObject bitmap(::CreateCompatibleBitmap(screen, 28, 30));
-    ::ReleaseDC(nullptr, screen);
+    const win::WindowDc screen;
+    win::GdiObject bitmap(::CreateCompatibleBitmap(screen.get(), 28, 30));
     picture.SetBitmap(std::move(bitmap));
     RECT rect;
     ::GetWindowRect(picture.Handle(), &rect);
@@ -207,12 +206,11 @@ TEST_F(FormTest, HandlerErrorsGoToTheGeneralErrorHandler) {
 }
 
 TEST(TransparentBitmap, PixelsOfTheTransparentColourKeepTheBackground) {
-    HDC screen = ::GetDC(nullptr);
-    win::MemoryDc target(::CreateCompatibleDC(screen));
-    win::GdiObject targetBitmap(::CreateCompatibleBitmap(screen, 4, 1));
-    win::MemoryDc source(::CreateCompatibleDC(screen));
-    win::GdiObject picture(::CreateCompatibleBitmap(screen, 4, 1));
-    ::ReleaseDC(nullptr, screen);
+    const win::WindowDc screen;
+    win::MemoryDc target(::CreateCompatibleDC(screen.get()));
+    win::GdiObject targetBitmap(::CreateCompatibleBitmap(screen.get(), 4, 1));
+    win::MemoryDc source(::CreateCompatibleDC(screen.get()));
+    win::GdiObject picture(::CreateCompatibleBitmap(screen.get(), 4, 1));
     {
         ui::ScopedSelect select(source.get(), picture.get());
         ::SetPixel(source.get(), 0, 0, RGB(255, 255, 255));  // transparent

@@ -164,22 +164,21 @@ TEST_F(Packing, PackedProgramStillRunsAndQuitsOnItsSignal) {
     ::DeleteFileA((folder_ + "korvalix.quit").c_str());  // a signal left by an earlier run
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
+    win::StartedProcess started;
     std::string command = "\"" + program + "\"";
     ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &info));
-    win::KernelHandle process(info.hProcess);
-    win::KernelHandle thread(info.hThread);
-    ::WaitForInputIdle(process.get(), 10000);
-    EXPECT_EQ(::WaitForSingleObject(process.get(), 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "it quit by itself";
+                                 started.put()));
+    const HANDLE process = started.process();
+    ::WaitForInputIdle(process, 10000);
+    EXPECT_EQ(::WaitForSingleObject(process, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "it quit by itself";
 
     ASSERT_TRUE(win::CreateEmptyFile(folder_ + "korvalix.quit"));
     // Generous: the program polls every 200 ms, Wine may be slow to start.
-    EXPECT_EQ(::WaitForSingleObject(process.get(), 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(::WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
     DWORD code = 1;
-    ::GetExitCodeProcess(process.get(), &code);
+    ::GetExitCodeProcess(process, &code);
     EXPECT_EQ(code, 0u);
-    if (::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0) ::TerminateProcess(process.get(), 1);
+    if (::WaitForSingleObject(process, 0) != WAIT_OBJECT_0) ::TerminateProcess(process, 1);
 }
 
 // Drops every "Taille=..." line, the only lines the build rewrites.

@@ -17,6 +17,7 @@
 #include "core/inflate.h"
 #include "ui/message_dialog.h"
 #include "robot.h"
+#include "support/test_support.h"
 #include "win/background_sink.h"
 #include "win/files.h"
 #include "win/handle.h"
@@ -50,18 +51,6 @@ Bytes SampleData(size_t size) {
     while (out.size() < size) out += "Korvalix " + std::to_string(random() % 1000) + "\r\n";
     out.resize(size);
     return out;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return names;
 }
 
 const char* const kCopyFailure =
@@ -140,7 +129,7 @@ TEST_F(Payload, InflatesExactlyTheByteCount) {
     // reach the disk: the page is never left waiting.
     EXPECT_GE(chunks, 4);
     EXPECT_TRUE(boxes_.Requests().empty());
-    EXPECT_EQ(FilesIn(destDir_), std::vector<std::string>{"app.exe"});
+    EXPECT_EQ(win::FileNamesIn(destDir_), std::vector<std::string>{"app.exe"});
 }
 
 TEST_F(Payload, VersionGate) {
@@ -199,7 +188,7 @@ TEST_F(Payload, FileHeldWithoutSharingGivesTheCopyMessage) {
     }
     ExpectOneBox(boxes_, kCopyFailure);
     EXPECT_EQ(ReadFile(destDir_ + "app.exe"), "programme en cours");
-    EXPECT_EQ(FilesIn(destDir_), std::vector<std::string>{"app.exe"});
+    EXPECT_EQ(win::FileNamesIn(destDir_), std::vector<std::string>{"app.exe"});
 }
 
 TEST_F(Payload, FileHeldByAnotherProcessGivesTheCopyMessage) {
@@ -213,22 +202,17 @@ TEST_F(Payload, FileHeldByAnotherProcessGivesTheCopyMessage) {
     win::KernelHandle release(::CreateEventA(nullptr, TRUE, FALSE, ("payload_release_" + suffix).c_str()));
     std::string command = "\"" + Fixture("hold_open.exe") + "\" \"" + target + "\" payload_ready_" + suffix +
                           " payload_release_" + suffix;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &process));
-    win::KernelHandle child(process.hProcess);
-    win::KernelHandle thread(process.hThread);
+    testing_support::ChildProcess holder(command);
+    ASSERT_NE(holder.Id(), 0u);
     ASSERT_EQ(::WaitForSingleObject(ready.get(), 20000), WAIT_OBJECT_0);
 
     EXPECT_TRUE(Decompress(static_cast<int32_t>(data.size()), 10000));
 
     ::SetEvent(release.get());
-    ::WaitForSingleObject(child.get(), 20000);
+    holder.WaitForExit();
     ExpectOneBox(boxes_, kCopyFailure);
     EXPECT_EQ(ReadFile(target), "programme en cours");
-    EXPECT_EQ(FilesIn(destDir_), std::vector<std::string>{"app.exe"});
+    EXPECT_EQ(win::FileNamesIn(destDir_), std::vector<std::string>{"app.exe"});
 }
 
 // Every way a stream can fail leaves the old file as it was and no stray
@@ -255,7 +239,7 @@ TEST_F(Payload, DamagedStreamsKeepThePreviousFile) {
         EXPECT_TRUE(Decompress(c.count, 10000)) << c.what;
         ExpectOneBox(boxes, kDecompressionFailure);
         EXPECT_EQ(ReadFile(destDir_ + "app.exe"), "version qui marche") << c.what;
-        EXPECT_EQ(FilesIn(destDir_), std::vector<std::string>{"app.exe"}) << c.what;
+        EXPECT_EQ(win::FileNamesIn(destDir_), std::vector<std::string>{"app.exe"}) << c.what;
     }
 }
 
@@ -263,7 +247,7 @@ TEST_F(Payload, DamagedStreamCreatesNothingWhenThereWasNoFile) {
     PutWorkCopy(Compress(SampleData(100)));
     EXPECT_TRUE(Decompress(101, 0));
     ExpectOneBox(boxes_, kDecompressionFailure);
-    EXPECT_TRUE(FilesIn(destDir_).empty());
+    EXPECT_TRUE(win::FileNamesIn(destDir_).empty());
 }
 
 TEST_F(Payload, LongerStreamGivesExactlyTheByteCount) {
@@ -278,7 +262,7 @@ TEST_F(Payload, LongerStreamGivesExactlyTheByteCount) {
 TEST_F(Payload, MissingWorkCopyIsAnError) {
     EXPECT_THROW(Decompress(10, 0), core::Error);
     EXPECT_TRUE(boxes_.Requests().empty());
-    EXPECT_TRUE(FilesIn(destDir_).empty());
+    EXPECT_TRUE(win::FileNamesIn(destDir_).empty());
 }
 
 // The writer thread behind the inflation.  A target that records what

@@ -72,12 +72,11 @@ TEST_F(SetupFormTest, CreationSetsTheCaptionAndFirstShowRaisesPageOne) {
 
 // Counts pixels of one colour in a rectangle of the window's client area.
 int CountPixels(HWND window, RECT area, COLORREF colour) {
-    HDC dc = ::GetDC(window);
+    const win::WindowDc dc(window);
     int count = 0;
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x)
-            if (::GetPixel(dc, x, y) == colour) ++count;
-    ::ReleaseDC(window, dc);
+            if (::GetPixel(dc.get(), x, y) == colour) ++count;
     return count;
 }
 
@@ -93,15 +92,16 @@ TEST_F(SetupFormTest, PaintsTheGradientAndTheShadowedTitle) {
     RECT client;
     ::GetClientRect(window, &client);
     ASSERT_GT(client.bottom, 400);
-    HDC dc = ::GetDC(window);
-    const int x = client.right - 5;  // right of the title
-    EXPECT_EQ(::GetPixel(dc, x, 0), RGB(0, 0, 255));
-    EXPECT_EQ(::GetPixel(dc, x, 2), RGB(0, 0, 254));    // band 1 covers rows 1 and 2
-    EXPECT_EQ(::GetPixel(dc, x, 1), RGB(0, 0, 254));
-    EXPECT_EQ(::GetPixel(dc, x, 128), RGB(0, 0, 212));  // 212.5, half to even
-    EXPECT_EQ(::GetPixel(dc, x, 384), RGB(0, 0, 128));  // 127.5, half to even
-    EXPECT_EQ(::GetPixel(dc, x, 383), RGB(0, 0, 128));
-    ::ReleaseDC(window, dc);
+    {
+        const win::WindowDc dc(window);
+        const int x = client.right - 5;  // right of the title
+        EXPECT_EQ(::GetPixel(dc.get(), x, 0), RGB(0, 0, 255));
+        EXPECT_EQ(::GetPixel(dc.get(), x, 2), RGB(0, 0, 254));    // band 1 covers rows 1 and 2
+        EXPECT_EQ(::GetPixel(dc.get(), x, 1), RGB(0, 0, 254));
+        EXPECT_EQ(::GetPixel(dc.get(), x, 128), RGB(0, 0, 212));  // 212.5, half to even
+        EXPECT_EQ(::GetPixel(dc.get(), x, 384), RGB(0, 0, 128));  // 127.5, half to even
+        EXPECT_EQ(::GetPixel(dc.get(), x, 383), RGB(0, 0, 128));
+    }
 
     // White letters from (15, 15), their black shadow 5 pixels lower right.
     const RECT title{15, 15, 400, 60};

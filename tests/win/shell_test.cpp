@@ -30,28 +30,27 @@ struct StoredValue {
 };
 
 std::optional<StoredValue> QueryValue(const std::string& keyPath, const std::string& name) {
-    HKEY key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    win::RegistryKey key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return std::nullopt;
     StoredValue value;
     DWORD size = 0;
-    LONG status = ::RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
+    LONG status = ::RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size);
     if (status == ERROR_SUCCESS) {
         value.data.resize(size);
-        status = ::RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+        status = ::RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type,
                                     reinterpret_cast<BYTE*>(value.data.data()), &size);
     }
-    ::RegCloseKey(key);
     if (status != ERROR_SUCCESS) return std::nullopt;
     return value;
 }
 
 void SetValue(const std::string& keyPath, const std::string& name, DWORD type, const void* data, DWORD size) {
-    HKEY key;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    win::RegistryKey key;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
                                 nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(::RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-    ::RegCloseKey(key);
+    EXPECT_EQ(::RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
 }
 
 void SetText(const std::string& keyPath, const std::string& name, const std::string& text, DWORD type = REG_SZ) {
@@ -59,17 +58,14 @@ void SetText(const std::string& keyPath, const std::string& name, const std::str
 }
 
 void DeleteValue(const std::string& keyPath, const std::string& name) {
-    HKEY key;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-    ::RegDeleteValueA(key, name.c_str());
-    ::RegCloseKey(key);
+    win::RegistryKey key;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
+    ::RegDeleteValueA(key.get(), name.c_str());
 }
 
 bool KeyExists(const std::string& keyPath) {
-    HKEY key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
+    win::RegistryKey key;
+    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 void DeleteKey(const std::string& keyPath) { ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str()); }

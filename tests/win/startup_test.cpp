@@ -153,12 +153,11 @@ TEST(PrivateSecurity, GrantsTheRunningAccountAloneFullAccess) {
     EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
     EXPECT_EQ(ace->Mask, static_cast<DWORD>(FILE_ALL_ACCESS));
 
-    HANDLE token = nullptr;
-    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
+    win::KernelHandle token;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()));
     char user[256];
     DWORD size = 0;
-    ASSERT_TRUE(::GetTokenInformation(token, TokenUser, user, sizeof user, &size));
-    ::CloseHandle(token);
+    ASSERT_TRUE(::GetTokenInformation(token.get(), TokenUser, user, sizeof user, &size));
     EXPECT_TRUE(::EqualSid(&ace->SidStart, reinterpret_cast<TOKEN_USER*>(user)->User.Sid));
 }
 

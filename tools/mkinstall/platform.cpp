@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include "win/handle.h"
 #else
 #include <cerrno>
 #include <cstdlib>
@@ -47,13 +49,6 @@ std::wstring Quoted(const std::wstring& argument) {
     out.append(backslashes * 2, L'\\');
     return out + L"\"";
 }
-
-struct Handle {
-    HANDLE value = nullptr;
-    ~Handle() {
-        if (value) CloseHandle(value);
-    }
-};
 
 }  // namespace
 
@@ -116,18 +111,16 @@ int RunProgram(const std::filesystem::path& program, const std::vector<std::stri
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION started{};
+    win::StartedProcess started;
     std::fflush(stderr);
     // Named in full: with no application name, CreateProcessW would look in
     // our own folder and the current one before the PATH.
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &started))
+                        started.put()))
         return -1;
-    const Handle process{started.hProcess};
-    const Handle thread{started.hThread};
-    WaitForSingleObject(process.value, INFINITE);
+    WaitForSingleObject(started.process(), INFINITE);
     DWORD code = 1;
-    GetExitCodeProcess(process.value, &code);
+    GetExitCodeProcess(started.process(), &code);
     return static_cast<int>(code);
 }
 

@@ -54,10 +54,13 @@ void DrawDisc(HDC dc) {
 }  // namespace
 
 win::GdiObject MakeSetupPicture() {
-    HDC screen = ::GetDC(nullptr);
-    win::GdiObject bitmap(::CreateCompatibleBitmap(screen, kWidth, kHeight));
-    win::MemoryDc dc(::CreateCompatibleDC(screen));
-    ::ReleaseDC(nullptr, screen);
+    win::GdiObject bitmap;
+    win::MemoryDc dc;
+    {
+        const win::WindowDc screen;
+        bitmap.reset(::CreateCompatibleBitmap(screen.get(), kWidth, kHeight));
+        dc.reset(::CreateCompatibleDC(screen.get()));
+    }
     if (!bitmap || !dc) return bitmap;
 
     ui::ScopedSelect selectBitmap(dc.get(), bitmap.get());

@@ -270,7 +270,7 @@ private:
         std::set<std::string> counted;
         uint64_t total = 0;
         for (const std::string& path : core::EarlierInstalledFiles(core::IniFile::Parse(*bytes), earlierEntries_)) {
-            const std::string key = core::LowerAscii(path);
+            const std::string key = core::PathKey(path);
             if (recorded_.count(key) || !counted.insert(key).second) continue;
             total += win::FileSizeOf(path);
         }
@@ -295,7 +295,7 @@ private:
         }
         log_.AddFile(path);
         installedBytes_ += win::FileSizeOf(path);
-        if (earlierEntries_ > 0) recorded_.insert(core::LowerAscii(path));
+        if (earlierEntries_ > 0) recorded_.insert(core::PathKey(path));
     }
 
     void InstallEmptyFile(const core::FileEntry& entry) {

@@ -31,11 +31,10 @@ namespace {
 const wchar_t* const kUserShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 void SetDesktopValue(const std::wstring& path) {
-    HKEY key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    ::RegSetValueExW(key, L"Desktop", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+    win::RegistryKey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return;
+    ::RegSetValueExW(key.get(), L"Desktop", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
                      static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
 }
 
 }  // namespace
@@ -57,20 +56,14 @@ void RemoveTree(const std::string& folder) {
     if (folder.size() < 3 || folder[1] != ':' || folder[2] != '\\') return;
     std::string base = folder;
     if (!base.empty() && base.back() != '\\') base += '\\';
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((base + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(base + name);
-            } else {
-                ::SetFileAttributesA((base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileA((base + name).c_str());
-            }
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
+    for (const win::FolderEntry& entry : win::FolderEntries(base)) {
+        const std::string path = base + entry.name;
+        if (entry.IsFolder()) {
+            RemoveTree(path);
+        } else {
+            ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileA(path.c_str());
+        }
     }
     ::RemoveDirectoryA(base.c_str());
 }
@@ -91,14 +84,7 @@ bool CopyFileTo(const std::string& from, const std::string& to) { return ::CopyF
 
 std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
+    for (win::FolderEntry& entry : win::FolderEntries(folder)) names.push_back(std::move(entry.name));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -174,34 +160,30 @@ ChildProcess::ChildProcess(const std::string& commandLine, const std::vector<std
 ChildProcess::ChildProcess(const std::wstring& commandLine, const std::vector<std::wstring>& extraEnvironment) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
     std::wstring command = commandLine;
     std::wstring environment = EnvironmentBlock(extraEnvironment);
-    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                         environment.data(), nullptr, &startup, &info)) {
-        process_.reset(info.hProcess);
-        ::CloseHandle(info.hThread);
-        id_ = info.dwProcessId;
-    }
+    ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                     nullptr, &startup, process_.put());
 }
 
 DWORD ChildProcess::WaitForExit(std::chrono::milliseconds timeout) {
     if (!process_) return STILL_ACTIVE;
-    if (::WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    if (::WaitForSingleObject(process_.process(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
-    ::GetExitCodeProcess(process_.get(), &code);
+    ::GetExitCodeProcess(process_.process(), &code);
     return code;
 }
 
 void ChildProcess::Kill() {
     if (process_) {
-        ::TerminateProcess(process_.get(), 99);
-        ::WaitForSingleObject(process_.get(), 5000);
+        ::TerminateProcess(process_.process(), 99);
+        ::WaitForSingleObject(process_.process(), 5000);
     }
 }
 
 ChildProcess::~ChildProcess() {
-    if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) Kill();
+    if (process_ && ::WaitForSingleObject(process_.process(), 0) == WAIT_TIMEOUT) Kill();
 }
 
 std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className) {

@@ -81,15 +81,14 @@ public:
     ChildProcess(const std::string& commandLine, const std::vector<std::string>& extraEnvironment = {});
     // The same in UTF-16, for paths Windows-1252 cannot write.
     ChildProcess(const std::wstring& commandLine, const std::vector<std::wstring>& extraEnvironment);
-    DWORD Id() const { return id_; }
+    DWORD Id() const { return process_.id(); }
     // The exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitForExit(std::chrono::milliseconds timeout = 20s);
     void Kill();
     ~ChildProcess();
 
 private:
-    win::KernelHandle process_;
-    DWORD id_ = 0;
+    win::StartedProcess process_;
 };
 
 // The child controls of a window of the given class, in z-order.  Other

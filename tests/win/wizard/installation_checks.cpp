@@ -8,6 +8,7 @@
 #include <functional>
 #include <iterator>
 
+#include "core/text.h"
 #include "support/test_support.h"
 #include "win/files.h"
 #include "win/shell.h"
@@ -18,25 +19,14 @@ namespace {
 const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvalix";
 }
 
-namespace {
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-}  // namespace
-
 std::set<std::string> DriveContents() {
     std::set<std::string> paths;
-    const std::string temp = Lower(win::TempFolder());
+    const std::string temp = core::LowerAscii(win::TempFolder());
     const std::function<void(const std::string&)> walk = [&](const std::string& folder) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return;
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = Lower(folder + name);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        for (const win::FolderEntry& entry : win::FolderEntries(folder)) {
+            const std::string& name = entry.name;
+            const std::string path = core::LowerAscii(folder + name);
+            if (entry.IsFolder()) {
                 if (path + "\\" == temp) continue;
                 // The profile's folders lead into the Linux home, whose hidden
                 // folders other programs change meanwhile (and where Wine
@@ -47,8 +37,7 @@ std::set<std::string> DriveContents() {
             } else {
                 paths.insert(path);
             }
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
+        }
     };
     walk("C:\\");
     return paths;

@@ -16,6 +16,7 @@
 
 #include "support/test_support.h"
 #include "win/files.h"
+#include "win/handle.h"
 #include "win/shell.h"
 #include "win/wide_text.h"
 #include "wizard/installation_checks.h"
@@ -64,10 +65,8 @@ std::string Listed(const std::set<std::string>& names) {
 }
 
 bool EntryExists() {
-    HKEY key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
+    win::RegistryKey key;
+    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 DWORD EntryNumber(const char* name) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "support/test_support.h"
+#include "win/files.h"
 #include "win/wide_text.h"
 
 namespace wizard {
@@ -18,17 +19,11 @@ std::string WorkCopy() {
     char buffer[MAX_PATH];
     const std::string temp(buffer, ::GetTempPathA(sizeof buffer, buffer));
     // The installer's private work folder: "inst" and random digits.
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((temp + "inst*").c_str(), &found);
     std::string copy = temp + "SETUP.LST";
-    if (search == INVALID_HANDLE_VALUE) return copy;
-    do {
-        const std::string candidate = temp + found.cFileName + "\\SETUP.LST";
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            ::GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES)
-            copy = candidate;
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
+    for (const win::FolderEntry& entry : win::FolderEntries(temp, "inst*")) {
+        const std::string candidate = temp + entry.name + "\\SETUP.LST";
+        if (entry.IsFolder() && ::GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) copy = candidate;
+    }
     return copy;
 }
 
@@ -47,16 +42,13 @@ Installer::Installer(const std::wstring& program, const std::vector<std::wstring
     // As Explorer starts a program: the launcher's show command is given.
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION info{};
     std::wstring block = testing_support::EnvironmentBlock(environment);
     if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, block.data(),
-                          nullptr, &startup, &info)) {
+                          nullptr, &startup, process_.put())) {
         std::fprintf(stderr, "wizard driver: %ls does not start: error %lu\n", command.c_str(), ::GetLastError());
         return;
     }
-    process_.reset(info.hProcess);
-    win::KernelHandle thread(info.hThread);
-    processId_ = info.dwProcessId;
+    processId_ = process_.id();
     background_ = robot::WaitForClass(processId_, "TSetupForm");
     page1_ = robot::WaitForClass(processId_, "TForm1");
     if (!Started())
@@ -65,9 +57,9 @@ Installer::Installer(const std::wstring& program, const std::vector<std::wstring
 }
 
 Installer::~Installer() {
-    if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-        ::TerminateProcess(process_.get(), 9);
-        ::WaitForSingleObject(process_.get(), 5000);
+    if (process_ && ::WaitForSingleObject(process_.process(), 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process_.process(), 9);
+        ::WaitForSingleObject(process_.process(), 5000);
     }
 }
 
@@ -125,9 +117,9 @@ HWND Installer::InstallWithDefaults() const {
 }
 
 DWORD Installer::WaitForExit(DWORD milliseconds) const {
-    if (!process_ || ::WaitForSingleObject(process_.get(), milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    if (!process_ || ::WaitForSingleObject(process_.process(), milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
     DWORD status = STILL_ACTIVE;
-    ::GetExitCodeProcess(process_.get(), &status);
+    ::GetExitCodeProcess(process_.process(), &status);
     return status;
 }
 

@@ -60,7 +60,7 @@ public:
     DWORD WaitForExit(DWORD milliseconds = 20000) const;
 
 private:
-    win::KernelHandle process_;
+    win::StartedProcess process_;
     DWORD processId_ = 0;
     HWND background_ = nullptr;
     HWND page1_ = nullptr;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/test_support.h"
 #include "win/files.h"
 #include "wizard/installation_checks.h"
 #include "wizard/wizard_driver.h"
@@ -148,14 +149,8 @@ TEST_F(KeyboardWalk, InstallsAndUninstallsWithKeysAlone) {
 
     // The uninstaller, as the list of installed programs starts it: Alt+O
     // confirms, Enter closes the final report.
-    std::string command = UninstallValue("UninstallString");
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &started));
-    ::CloseHandle(started.hThread);
-    const win::KernelHandle uninstaller(started.hProcess);
+    testing_support::ChildProcess uninstaller(UninstallValue("UninstallString"));
+    ASSERT_NE(uninstaller.Id(), 0u);
     HWND question = robot::WaitForCaption(robot::kAnyProcess, "Confirmation");
     ASSERT_NE(question, nullptr);
     ASSERT_TRUE(robot::PressKeys(question, "alt+o"));
@@ -166,10 +161,7 @@ TEST_F(KeyboardWalk, InstallsAndUninstallsWithKeysAlone) {
     ASSERT_TRUE(robot::PressKeys(report, "Return"));
     EXPECT_TRUE(robot::WaitUntilGone(reporter, "#32770"));
     // The program the entry started ends with the report, and says all went.
-    DWORD code = STILL_ACTIVE;
-    EXPECT_EQ(::WaitForSingleObject(uninstaller.get(), 20000), WAIT_OBJECT_0);
-    EXPECT_TRUE(::GetExitCodeProcess(uninstaller.get(), &code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(uninstaller.WaitForExit(), 0u);
     ExpectNothingLeft();
 }
 
