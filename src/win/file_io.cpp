@@ -33,17 +33,21 @@ std::string CreateTempFileIn(const std::string& folder) {
     return path;
 }
 
-std::string CreateTempFileIn(const std::string& folder, const std::function<std::string(uint32_t)>& nameFor) {
+NewFile CreateTempFileIn(const std::string& folder, const std::function<std::string(uint32_t)>& nameFor) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         unsigned int random = 0;
         if (rand_s(&random) != 0) return {};
-        const std::string path = folder + nameFor(random);
-        const FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                            nullptr));
-        if (file) return path;
+        std::string path = folder + nameFor(random);
+        FileHandle file = CreateNewForWriting(path);
+        if (file) return {std::move(path), std::move(file)};
         if (::GetLastError() != ERROR_FILE_EXISTS) return {};
     }
     return {};
+}
+
+FileHandle CreateNewForWriting(const std::string& path) {
+    return FileHandle(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 FileHandle CreateForWriting(const std::string& path) {

@@ -23,9 +23,20 @@ bool FileInUse(const std::string& path);
 // Creates an empty file with a fresh name in the folder (which ends with "\")
 // and returns its path, or empty when the folder takes no new file.
 std::string CreateTempFileIn(const std::string& folder);
-// The same, named by `nameFor` from a random number; a name already taken is
-// never used.
-std::string CreateTempFileIn(const std::string& folder, const std::function<std::string(uint32_t)>& nameFor);
+
+// A file just made, open for writing and shared with nobody; an empty path
+// when it could not be made.
+struct NewFile {
+    std::string path;
+    FileHandle file;
+};
+
+// Creates a file named by `nameFor` from a random number in the folder; a
+// name already taken is never used.
+NewFile CreateTempFileIn(const std::string& folder, const std::function<std::string(uint32_t)>& nameFor);
+
+// Creates a file that must not exist yet, for writing, shared with nobody.
+FileHandle CreateNewForWriting(const std::string& path);
 
 // Opens a file for writing, replacing its contents, shared with nobody.
 FileHandle CreateForWriting(const std::string& path);

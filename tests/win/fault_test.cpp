@@ -354,39 +354,82 @@ TEST_F(FaultTest, AnExistingUninstallEntryKeepsItsNameAndCommand) {
 }
 
 // A run that dies in the middle, as in a crash: the process ends at once,
-// with no destructor and no flush.  Each entry is in setup.log as soon as its
-// file is in place, so the uninstaller finds every file installed before:
-// here the first two, in exactly the bytes the profile functions write.
-TEST_F(FaultTest, ARunKilledInTheMiddleLeavesEveryInstalledFileInTheLog) {
+// with no destructor and no flush.  The uninstaller must find every file the
+// run put there, in exactly the bytes the profile functions write.
+struct KilledRun {
+    const char* name;
+    bool overEarlierInstallation;
+    const char* dyingStatus;  // the status the run had set last
+    bool duringInflation;     // dies while inflating, else as the status is set
+};
+const KilledRun kKilledRuns[] = {
+    // Each replaced file's entry is in the log once the file is in place.
+    {"MovingOnToTheThirdFile", true, "Extraction du fichier korvalix32.hlp...", false},
+    // A new file's entry goes into the log before the file: what there is of
+    // it is listed too.
+    {"HalfWayThroughANewFile", false, "D\xE9\x63ompression du fichier korvalix.exe...", true},
+};
+
+class KilledRunTest : public FaultTest, public ::testing::WithParamInterface<KilledRun> {};
+
+TEST_P(KilledRunTest, LeavesEveryFileItPutThereInTheLog) {
     constexpr DWORD kKilled = 77;
-    const char* const kTestName = "FaultTest.ARunKilledInTheMiddleLeavesEveryInstalledFileInTheLog";
+    const KilledRun& killed = GetParam();
+    if (!killed.overEarlierInstallation) RemoveInstallation();
     if (std::getenv("FAULT_TEST_KILLED_RUN")) {
-        // The child: dies as the run moves on to the third file.
         class KillingPage final : public RecordingPage {
         public:
+            explicit KillingPage(const KilledRun& killed) : killed_(killed) {}
             void SetStatus(const std::string& text, bool processMessages) override {
-                if (text == "Extraction du fichier korvalix32.hlp...") ::TerminateProcess(::GetCurrentProcess(), kKilled);
                 RecordingPage::SetStatus(text, processMessages);
+                if (!killed_.duringInflation) DieAt(text);
             }
-        } page;
+            void ProcessMessages() override {
+                if (killed_.duringInflation) DieAt(statuses.back());
+            }
+
+        private:
+            void DieAt(const std::string& status) const {
+                if (status == killed_.dyingStatus) ::TerminateProcess(::GetCurrentProcess(), kKilled);
+            }
+            const KilledRun& killed_;
+        } page(killed);
         RunInstallationShowingErrors(page);
         FAIL() << "the run went to its end";
     }
     char self[MAX_PATH];
     ASSERT_NE(::GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
-    ChildProcess child("\"" + std::string(self) + "\" --gtest_filter=" + kTestName, {"FAULT_TEST_KILLED_RUN=1"});
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() +
+                             std::string(".") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    ChildProcess child("\"" + std::string(self) + "\" --gtest_filter=" + test, {"FAULT_TEST_KILLED_RUN=1"});
     ASSERT_EQ(child.WaitForExit(std::chrono::seconds(120)), kKilled);
 
-    std::string expected = earlierLog_;
-    expected.replace(expected.find("Fichiers=4"), 10, "Fichiers=6");
-    expected += "[Fichier_5]\r\nNom=" + WindowsDir() + "uninst_Korvalix.exe\r\n[Fichier_6]\r\nNom=" +
-                Installer.InstallDir + "korvalix.exe\r\n";
-    EXPECT_EQ(ReadWholeFile(Installer.InstallDir + "setup.log"), expected);
-    ExpectNothingLost();
-    ExpectReplaced(WindowsDir() + "uninst_Korvalix.exe");
-    ExpectReplaced(Installer.InstallDir + "korvalix.exe");
-    ExpectUnchanged(Installer.InstallDir + "korvalix32.hlp");
+    const std::string log = ReadWholeFile(Installer.InstallDir + "setup.log");
+    if (killed.overEarlierInstallation) {
+        std::string expected = earlierLog_;
+        expected.replace(expected.find("Fichiers=4"), 10, "Fichiers=6");
+        expected += "[Fichier_5]\r\nNom=" + WindowsDir() + "uninst_Korvalix.exe\r\n[Fichier_6]\r\nNom=" +
+                    Installer.InstallDir + "korvalix.exe\r\n";
+        EXPECT_EQ(log, expected);
+        ExpectNothingLost();
+        ExpectReplaced(WindowsDir() + "uninst_Korvalix.exe");
+        ExpectReplaced(Installer.InstallDir + "korvalix.exe");
+        ExpectUnchanged(Installer.InstallDir + "korvalix32.hlp");
+    } else {
+        const std::string expected =
+            "[Information]\r\nAttention=NE PAS SUPPRIMER CE FICHIER\r\n"
+            "Commentaire=Ce fichier sert \xE0 la d\xE9sinstallation du logiciel\r\n"
+            "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" + Installer.InstallDir +
+            "\r\nDesinstall=Korvalix\r\nRun=Korvalix32\r\nFichiers=2\r\n"
+            "[Fichier_1]\r\nNom=" + WindowsDir() + "uninst_Korvalix.exe\r\n"
+            "[Fichier_2]\r\nNom=" + Installer.InstallDir + "korvalix.exe\r\n";
+        EXPECT_EQ(log, expected);
+        EXPECT_EQ(ListFolder(Installer.InstallDir), (std::vector<std::string>{"korvalix.exe", "setup.log"}));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(FaultTest, KilledRunTest, ::testing::ValuesIn(kKilledRuns),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Every error in a file's section of the manifest gives the same box, and the
 // files listed before it are installed.

@@ -16,7 +16,6 @@
 #include "core/file_names.h"
 #include "core/ini.h"
 #include "core/setup_manifest.h"
-#include "core/ini.h"
 #include "core/uninstall_plan.h"
 #include "core/text.h"
 #include "core/upgrade.h"
@@ -223,33 +222,20 @@ private:
         page_.Step();
         page_.SetStatus("Décompression du fichier " + entry.Nom + "...");
 
-        auto keepResponsive = [this] { page_.ProcessMessages(); };
-        // Installs into the folder unless the version gate keeps the newer
-        // file there; true on failure.  The version is read only here: an
-        // entry that installs nothing never needs one.
-        auto installInto = [&](const std::string& folder, bool& kept) {
-            const int32_t version = core::VersionToNumber(entry.Version);
-            RemoveLeftoversOnce(folder);
-            kept = win::FileExists(folder + entry.Nom) && KeepsNewerVersion(folder + entry.Nom, version);
-            if (kept) Journal.Write("Fichier conservé, celui en place a une version plus récente : " + folder + entry.Nom);
-            return !kept &&
-                   DecompressPayload(Installer.WorkDir, folder, entry.Nom, entry.Taille, version, keepResponsive);
-        };
-        bool kept = false;
         if (entry.Dossier == "windows") {
             windowsFileDir_ = core::IncludeBackslash(GetWindowsDir());
-            failed_ = installInto(windowsFileDir_, kept);
-            if (!failed_) {
-                Record(windowsFileDir_ + entry.Nom, kept);
-            } else {
+            Placed placed = PlaceInto(windowsFileDir_, entry, false);
+            if (placed.failed) {
                 // The Windows folder refused it: the destination folder will do.
                 windowsFileDir_ = Installer.InstallDir;
-                failed_ = installInto(Installer.InstallDir, kept);
-                Record(Installer.InstallDir + entry.Nom, kept);
+                placed = PlaceInto(Installer.InstallDir, entry, false);
             }
+            failed_ = placed.failed;
+            Record(windowsFileDir_ + entry.Nom, placed);
         } else if (entry.Dossier == "program") {
-            failed_ = installInto(Installer.InstallDir, kept);
-            Record(Installer.InstallDir + entry.Nom, kept);
+            const Placed placed = PlaceInto(Installer.InstallDir, entry, true);
+            failed_ = placed.failed;
+            Record(Installer.InstallDir + entry.Nom, placed);
         } else {
             // Any other destination installs nothing, and is no failure.
             Journal.Write("Fichier ignoré, son dossier « " + entry.Dossier + " » n'est ni « windows » ni « program » : " +
@@ -285,6 +271,50 @@ private:
         RemoveInstallLeftovers(folder);
     }
 
+    // How a payload went into its folder.
+    struct Placed {
+        bool failed = false;
+        bool kept = false;         // the version gate left a newer file there
+        bool loggedAhead = false;  // its log entry was written before it
+    };
+
+    // Installs the entry's payload into the folder unless the version gate
+    // keeps the newer file there.  The version is read only here: an entry
+    // that installs nothing never needs one.
+    Placed PlaceInto(const std::string& folder, const core::FileEntry& entry, bool mayLogAhead) {
+        RemoveLeftoversOnce(folder);
+        const std::string path = folder + entry.Nom;
+        Placed placed;
+        // Each look-up of a missing name goes through the whole folder under
+        // Wine: with thousands of files, the name is looked up once.
+        const bool exists = win::FileExists(path);
+        if (exists && KeepsNewerVersion(path, core::VersionToNumber(entry.Version))) {
+            Journal.Write("Fichier conservé, celui en place a une version plus récente : " + path);
+            placed.kept = true;
+            return placed;
+        }
+        // A new file is written under its own name, its entry in the log
+        // first: a crash half-way leaves a file the uninstaller removes, and
+        // there is no temporary name to make, nor a move.  The log records the
+        // path whatever the outcome, so its bytes are the same either way.
+        placed.loggedAhead = mayLogAhead && !exists;
+        if (placed.loggedAhead) log_.AddFile(path);
+        const Placement placement = exists              ? Placement::Replacing
+                                    : placed.loggedAhead ? Placement::FreshName
+                                                         : Placement::MovedIntoPlace;
+        placed.failed = InflatePayload(Installer.WorkDir + entry.Nom + ".Z", folder, entry.Nom, entry.Taille, placement,
+                                       [this] { page_.ProcessMessages(); });
+        return placed;
+    }
+
+    // Records a payload in the uninstall log, unless it is there already.
+    void Record(const std::string& path, const Placed& placed) {
+        if (placed.loggedAhead)
+            CountSize(path);
+        else
+            Record(path, placed.kept);
+    }
+
     // Records a file in the uninstall log, and its size for the uninstall
     // entry.  A file that the version gate kept belongs to whoever put it
     // there: it is marked so, and not counted.
@@ -294,6 +324,10 @@ private:
             return;
         }
         log_.AddFile(path);
+        CountSize(path);
+    }
+
+    void CountSize(const std::string& path) {
         installedBytes_ += win::FileSizeOf(path);
         if (earlierEntries_ > 0) recorded_.insert(core::PathKey(path));
     }

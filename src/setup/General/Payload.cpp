@@ -59,62 +59,69 @@ bool ExtractPayload(const std::string& resourceName) {
 bool DecompressPayload(const std::string& workDir, const std::string& destDir, const std::string& fileName,
                        int32_t byteCount, int32_t version, const std::function<void()>& onChunk) {
     const std::string destination = destDir + fileName;
-    // A new file needs neither the version gate nor the check that a program
-    // holds it.  Each of those looks the name up again, and under Wine a name
-    // missing from a folder is looked for through the whole folder: with
-    // thousands of files, the lookups cost more than the file.
     const bool replacing = win::FileExists(destination);
     if (replacing && KeepsNewerVersion(destination, version)) {
         Journal.Write("Fichier conservé, celui en place a une version plus récente : " + destination);
         return false;
     }
+    return InflatePayload(workDir + fileName + ".Z", destDir, fileName, byteCount,
+                          replacing ? Placement::Replacing : Placement::MovedIntoPlace, onChunk);
+}
+
+bool InflatePayload(const std::string& workCopy, const std::string& destDir, const std::string& fileName,
+                    int32_t byteCount, Placement placement, const std::function<void()>& onChunk) {
+    const std::string destination = destDir + fileName;
     if (byteCount <= 0) return Fail(DecompressionFailureText(fileName));
 
     // The caller has just written the work copy: not finding it is a fault of
     // the program, not of the payload, and travels up as an error.
-    const std::string workCopy = workDir + fileName + ".Z";
     const win::FileHandle source = win::OpenForReading(workCopy);
     if (!source) throw core::Error("Impossible d'ouvrir le fichier \"" + workCopy + "\"");
 
     // A running program holds its file: say so before anything is written.
+    const bool replacing = placement == Placement::Replacing;
     if (replacing && win::FileInUse(destination)) return Fail(CopyFailureText(fileName));
 
-    // The new file is written beside the old one and replaces it only once it
-    // is whole, so that a damaged payload never costs the user a working file.
-    const std::string temporary = win::CreateTempFileIn(
-        destDir, [&](uint32_t random) { return core::InstallTempName(fileName, random, Installer.UninstallName); });
-    if (temporary.empty()) return Fail(CopyFailureText(fileName));
+    win::NewFile target;
+    if (placement == Placement::FreshName) {
+        target = {destination, win::CreateNewForWriting(destination)};
+    } else {
+        target = win::CreateTempFileIn(destDir, [&](uint32_t random) {
+            return core::InstallTempName(fileName, random, Installer.UninstallName);
+        });
+    }
+    if (!target.file) return Fail(CopyFailureText(fileName));
+
     core::InflateStatus status;
     {
-        const win::FileHandle target = win::CreateForWriting(temporary);
-        if (!target) {
-            win::DeleteFileIfPresent(temporary);
-            return Fail(CopyFailureText(fileName));
-        }
+        const win::FileHandle file = std::move(target.file);
         win::FileSource input(source);
-        win::FileSink file(target);
+        win::FileSink sink(file);
         core::InflateOptions options;
         options.onChunk = onChunk;
         if (static_cast<uint64_t>(byteCount) <= kWrittenHere) {
-            status = core::InflateExactly(input, file, static_cast<uint64_t>(byteCount), options);
-            if (status == core::InflateStatus::Ok && !file.Flush()) status = core::InflateStatus::WriteFailed;
+            status = core::InflateExactly(input, sink, static_cast<uint64_t>(byteCount), options);
+            // Only a file that replaces another must be on the disk first; a
+            // new one costs nobody anything if a power cut takes it.
+            if (status == core::InflateStatus::Ok && replacing && !sink.Flush())
+                status = core::InflateStatus::WriteFailed;
         } else {
             // Writing and flushing go on beside the inflation, off this
             // thread, which keeps handling the page's messages while it
-            // waits for them.
-            win::BackgroundSink output(file, [&file] { return file.Flush(); }, onChunk);
+            // waits for them.  The flushes keep the disk in step with the
+            // inflation, whatever the file replaces.
+            win::BackgroundSink output(sink, [&sink] { return sink.Flush(); }, onChunk);
             status = core::InflateExactly(input, output, static_cast<uint64_t>(byteCount), options);
-            // Only a file that is whole and on the disk may take the old
-            // one's place.  After a failed inflation the writer just stops.
+            // After a failed inflation the writer just stops.
             if (status == core::InflateStatus::Ok && !output.Finish()) status = core::InflateStatus::WriteFailed;
         }
     }
     if (status != core::InflateStatus::Ok) {
-        win::DeleteFileIfPresent(temporary);
+        win::DeleteFileIfPresent(target.path);
         return Fail(DecompressionFailureText(fileName));
     }
-    if (!win::ReplaceWith(temporary, destination)) {
-        win::DeleteFileIfPresent(temporary);
+    if (placement != Placement::FreshName && !win::ReplaceWith(target.path, destination)) {
+        win::DeleteFileIfPresent(target.path);
         return Fail(CopyFailureText(fileName));
     }
     Journal.Write("Fichier installé : " + destination);

@@ -24,6 +24,27 @@ bool KeepsNewerVersion(const std::string& destination, int32_t version);
 // on success; shows nothing.
 bool ExtractPayload(const std::string& resourceName);
 
+// How an inflated file takes its name in the destination folder.
+enum class Placement {
+    // Nothing has the name: the file is written under it at once.  For a
+    // file whose uninstall log entry is already written, which covers what a
+    // crash half-way leaves.
+    FreshName,
+    // Nothing has the name: the file is written beside it and takes it only
+    // once whole.
+    MovedIntoPlace,
+    // A file has the name: the new one is written beside it and replaces it
+    // only once whole and on the disk, so that a damaged payload or a power
+    // cut never costs the user a working file.
+    Replacing,
+};
+
+// Inflates `workCopy` into destDir + fileName, exactly byteCount bytes, with
+// no version gate.  True on FAILURE, after the error box was shown.
+// `onChunk` as for DecompressPayload.
+bool InflatePayload(const std::string& workCopy, const std::string& destDir, const std::string& fileName,
+                    int32_t byteCount, Placement placement, const std::function<void()>& onChunk = {});
+
 // Inflates workDir + fileName + ".Z" into destDir + fileName, exactly
 // byteCount bytes, unless the file already there carries a higher version
 // number than `version`.  True on FAILURE, after the error box was shown;
