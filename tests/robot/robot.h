@@ -64,8 +64,8 @@ void Type(HWND edit, const std::string& text);
 // into the test's own X server, and Wine turns them into the program's
 // keyboard input, with the focus and activation rules of real keys.  A person
 // types into the window in front: `window` (a top-level window) must be the
-// foreground window, and it or one of its controls must hold the keyboard
-// focus.  False, with nothing pressed, when that does not come within a few
+// foreground window, or no window at all may be (a state Wine can be left
+// in), and it or one of its controls must hold the keyboard focus.  False, with nothing pressed, when that does not come within a few
 // seconds or xdotool fails.  What the keys do shows a moment later (see
 // WaitUntil).
 bool PressKeys(HWND window, const std::string& keys);
