@@ -88,7 +88,10 @@ stop_xvfb() {
   for prefix in "${WINE_ROOT:-/nonexistent}"/*/; do
     [[ -f "$prefix/system.reg" ]] && WINEPREFIX="${prefix%/}" wineserver -k 2>/dev/null || true
   done
-  [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null || true
+  if [[ -n "${XVFB_PID:-}" ]]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true  # leaves no zombie behind
+  fi
 }
 
 # ctest_skips LOG: the tests that CTest's output LOG reports as skipped, each
