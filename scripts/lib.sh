@@ -57,26 +57,29 @@ wine_loader() {
   esac
 }
 
-# Starts a private Xvfb at 1024x768 and exports DISPLAY; it is stopped when
-# the calling script exits.
+# Starts a private Xvfb at 1024x768 and exports DISPLAY and XVFB_PID; the
+# caller stops it (stop_xvfb).  Xvfb picks a free display number itself
+# (-displayfd), so servers started side by side never race for one.
 start_xvfb() {
-  local n
-  for n in $(seq 90 140); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 50); do
-      [[ -e /tmp/.X11-unix/X$n ]] && break
-      sleep 0.1
-    done
-    if kill -0 "$XVFB_PID" 2>/dev/null; then
-      export DISPLAY=":$n"
-      trap 'stop_xvfb' EXIT
-      return 0
-    fi
+  local displayfile
+  displayfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 200); do
+    [[ -s "$displayfile" ]] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.05
   done
-  echo "Could not start Xvfb" >&2
-  return 1
+  if [[ ! -s "$displayfile" ]]; then
+    rm -f "$displayfile"
+    kill "$XVFB_PID" 2>/dev/null || true
+    echo "Could not start Xvfb" >&2
+    return 1
+  fi
+  export DISPLAY=":$(head -n 1 "$displayfile")"
+  rm -f "$displayfile"
+  # Only return once the server answers.
+  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
 }
 
 # Also ends the wineservers of the prefixes under WINE_ROOT, when it is set.
@@ -85,7 +88,10 @@ stop_xvfb() {
   for prefix in "${WINE_ROOT:-/nonexistent}"/*/; do
     [[ -f "$prefix/system.reg" ]] && WINEPREFIX="${prefix%/}" wineserver -k 2>/dev/null || true
   done
-  [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null || true
+  if [[ -n "${XVFB_PID:-}" ]]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true  # leaves no zombie behind
+  fi
 }
 
 # ctest_skips LOG: the tests that CTest's output LOG reports as skipped, each

@@ -11,7 +11,7 @@ namespace core {
 
 // Holds its text in a std::string rather than deriving from
 // std::runtime_error, whose copy-on-write string would bring a second string
-// implementation into every program (see ui/library_errors.cpp).
+// implementation into every program (see runtime/library_errors.cpp).
 class Error : public std::exception {
 public:
     explicit Error(std::string message) : message_(std::move(message)) {}

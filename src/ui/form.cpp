@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/background.h"
+#include "core/errors.h"
 #include "ui/application.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
@@ -12,6 +13,11 @@ namespace ui {
 namespace {
 
 constexpr int kFirstControlId = 100;  // clear of IDOK, IDCANCEL and the other dialog ids
+
+// What the general error handler shows when Windows refuses a form its
+// window (out of resources, most often): a form without one would only fail
+// later, and less clearly.
+constexpr const char* kWindowNotCreated = "Erreur lors de la création de la fenêtre";
 
 DWORD StyleOf(FormBorder border) {
     return border == FormBorder::Sizeable ? WS_OVERLAPPEDWINDOW : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
@@ -64,8 +70,10 @@ Form::Form(const FormArgs& args)
         width = rect.right - rect.left;
         height = rect.bottom - rect.top;
     }
+    // WM_NCCREATE binds handle_; a window that could not be made leaves it null.
     ::CreateWindowExA(0, args.className, args.caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, width, height,
                       nullptr, nullptr, ::GetModuleHandleA(nullptr), this);
+    if (!handle_) throw core::Error(kWindowNotCreated);
     if (Application* application = Application::Current(); application && !application->MainForm())
         application->SetMainForm(this);
 }

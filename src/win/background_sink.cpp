@@ -33,7 +33,14 @@ BackgroundSink::BackgroundSink(core::InflateSink& target, std::function<bool()> 
 BackgroundSink::~BackgroundSink() { Stop(); }
 
 DWORD WINAPI BackgroundSink::ThreadMain(void* self) {
-    static_cast<BackgroundSink*>(self)->WriteAll();
+    auto* sink = static_cast<BackgroundSink*>(self);
+    // No exception may unwind into Windows: a sink or a flush that throws
+    // counts as a failed write, which the caller reports as it reports any.
+    try {
+        sink->WriteAll();
+    } catch (...) {
+        sink->Fail();
+    }
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
 #include "ui/application.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
@@ -203,6 +204,21 @@ TEST_F(FormTest, HandlerErrorsGoToTheGeneralErrorHandler) {
     ASSERT_EQ(capture.Requests().size(), 1u);
     EXPECT_EQ(capture.Requests()[0].text, "Panne.");
     EXPECT_EQ(capture.Requests()[0].kind, ui::DialogKind::Error);
+}
+
+// A window that Windows refuses (here its class: a name longer than an atom
+// holds is never registered) raises an error at once, and leaves the
+// application no main form without a window.
+TEST(Form, AWindowThatCannotBeMadeRaisesAnError) {
+    ui::Application application;
+    const std::string unregistrable(300, 'T');
+    try {
+        ui::Form form({.className = unregistrable.c_str()});
+        ADD_FAILURE() << "a form was made without a window";
+    } catch (const core::Error& error) {
+        EXPECT_STREQ(error.what(), "Erreur lors de la création de la fenêtre");
+    }
+    EXPECT_EQ(application.MainForm(), nullptr);
 }
 
 TEST(TransparentBitmap, PixelsOfTheTransparentColourKeepTheBackground) {

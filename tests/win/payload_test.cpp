@@ -331,17 +331,25 @@ TEST(BackgroundSink, WritesEveryChunkInOrderAndFlushesAsItGoesWhileTheCallerWait
 
 // A disk that refuses at a flush what it accepted earlier (a full disk, say)
 // fails the file as a failed write does: the later chunks are refused and
-// the end reports it.
+// the end reports it.  A flush that throws fails it the same way, instead of
+// unwinding out of the writer thread and ending the program.
 TEST(BackgroundSink, AFlushThatFailsOnTheWayFailsTheFile) {
-    RecordingTarget target;
-    int flushes = 0;
-    win::BackgroundSink sink(target, [&] { return ++flushes > 1; });
-    const std::vector<uint8_t> chunk(core::kInflateChunk, 'x');
-    bool refused = false;
-    for (size_t n = 0; n < 4 * win::BackgroundSink::kSlots && !refused; ++n) refused = !sink.Write(chunk);
-    EXPECT_TRUE(refused) << "chunks are still taken after the failed flush";
-    EXPECT_FALSE(sink.Finish());
-    EXPECT_EQ(flushes, 1) << "nothing is flushed after the failure";
+    for (const bool throws : {false, true}) {
+        SCOPED_TRACE(throws ? "the flush throws" : "the flush returns false");
+        RecordingTarget target;
+        int flushes = 0;
+        win::BackgroundSink sink(target, [&] {
+            if (++flushes > 1) return true;
+            if (throws) throw core::Error("Erreur d'écriture");
+            return false;
+        });
+        const std::vector<uint8_t> chunk(core::kInflateChunk, 'x');
+        bool refused = false;
+        for (size_t n = 0; n < 4 * win::BackgroundSink::kSlots && !refused; ++n) refused = !sink.Write(chunk);
+        EXPECT_TRUE(refused) << "chunks are still taken after the failed flush";
+        EXPECT_FALSE(sink.Finish());
+        EXPECT_EQ(flushes, 1) << "nothing is flushed after the failure";
+    }
 }
 
 // The writer fails while the inflation waits for a free buffer: the wait
