@@ -43,8 +43,6 @@ struct SetupOptions {
     bool help = false;            // /? or /HELP
     bool allowDowngrade = false;  // /ALLOWDOWNGRADE
     bool switchesGiven = false;   // the line holds anything at all
-
-    bool Unattended() const { return mode != SetupMode::Wizard; }
 };
 
 struct SetupCommandLine {

@@ -4,8 +4,8 @@
 
 #include <set>
 
+#include "HandOver.h"
 #include "ProgressWindow.h"
-#include "Relaunch.h"
 #include "Removal.h"
 #include "core/installation_folder.h"
 #include "core/upgrade.h"
@@ -167,26 +167,18 @@ private:
     bool folderLeft_ = false;
 };
 
-std::string DeferredKey(const UninstallOptions& options) {
-    return options.firstInstanceFile.empty() ? std::string()
-                                             : core::PathKey(win::FinalPath(options.firstInstanceFile, true));
-}
-
-// The result, handed over first when an instance waits for it.
-int HandOver(const UninstallOptions& options, int result) {
-    if (options.handOverResult) options.handOverResult(result);
-    return result;
+std::string DeferredKey(const std::string& deferredFile) {
+    return deferredFile.empty() ? std::string() : core::PathKey(win::FinalPath(deferredFile, true));
 }
 
 // After the result was handed over: the waiting instance's own file, once it
 // has ended, and its folder when that was the installation folder and is
 // now empty.
-void RemoveDeferredFile(const core::UninstallPlan& plan, const core::UninstallCommand& command,
-                        const UninstallOptions& options) {
-    const std::string deferred = DeferredKey(options);
+void RemoveDeferredFile(const core::UninstallPlan& plan, const HandOver& handOver) {
+    const std::string deferred = DeferredKey(handOver.DeferredFile());
     for (const core::PlannedItem& item : plan.files) {
         if (item.refusal != core::Refusal::None || core::PathKey(item.path) != deferred) continue;
-        WaitForFirstInstance(command.firstInstance);
+        handOver.WaitForFirstInstance();
         RemoveFile(item.path);
         const std::string folder = item.path.substr(0, item.path.find_last_of('\\'));
         if (plan.installFolder.refusal == core::Refusal::None && !plan.installFolder.path.empty() &&
@@ -212,12 +204,13 @@ std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath,
 }
 
 core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::string& logPath,
-                                const UninstallOptions& options, ProgressWindow* progress) {
+                                const UninstallOptions& options, const std::string& deferredFile,
+                                ProgressWindow* progress) {
     // The entry's program stays with the entry until nothing else does.
     const std::string entryProgram = plan.uninstallKey.refusal == core::Refusal::None && !plan.uninstallKey.path.empty()
                                          ? UninstallEntryProgram(plan.uninstallKey.path, logPath)
                                          : std::string();
-    Removals removals(plan, progress, DeferredKey(options), entryProgram);
+    Removals removals(plan, progress, DeferredKey(deferredFile), entryProgram);
 
     const core::PlannedItem& installFolder = plan.installFolder;
     if (!installFolder.path.empty() && installFolder.refusal == core::Refusal::None) {
@@ -268,15 +261,16 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
     UninstallOptions options = given;
     if (command.silent) options.interactive = false;
     // An instance that waits for the result ends only after this one has
-    // done the work.
-    if (command.Relaunched() && !options.handOverResult) WaitForFirstInstance(command.firstInstance);
+    // done the work; one that does not is ending, and frees its file.
+    HandOver handOver(command);
+    if (!handOver.FirstInstanceWaits()) handOver.WaitForFirstInstance();
 
     const std::string logPath = win::FullPath(command.logPath);
     std::string problem;
     const auto plan = LoadUninstallPlan(logPath, problem);
     if (!plan) {
         if (options.interactive) ShowProblem(problem);
-        return HandOver(options, kUninstallNoLog);
+        return handOver.Send(kUninstallNoLog);
     }
     // The installer's lock, named after the same uninstall name: never both
     // at work on one installation.
@@ -286,12 +280,12 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
     if (!lock) {
         if (options.interactive)
             ui::ShowDialog(ui::DialogKind::Warning, core::InProgressText(appName), ui::DialogButtons::Ok);
-        return HandOver(options, kUninstallInProgress);
+        return handOver.Send(kUninstallInProgress);
     }
     if (options.interactive &&
         ui::ShowDialog(ui::DialogKind::Confirmation, core::ConfirmationText(plan->appName, plan->installFolder.path),
                        ui::DialogButtons::YesNo) != ui::DialogResult::Yes)
-        return HandOver(options, kUninstallCancelled);
+        return handOver.Send(kUninstallCancelled);
 
     core::UninstallReport report;
     {
@@ -300,16 +294,16 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
             progress.emplace(
                 "Désinstallation de " + (plan->appName.empty() ? std::string("l'application") : plan->appName),
                 static_cast<int>(plan->files.size()) + 5);
-        report = Uninstall(*plan, logPath, options, progress ? &*progress : nullptr);
+        report = Uninstall(*plan, logPath, options, handOver.DeferredFile(), progress ? &*progress : nullptr);
     }
     if (options.interactive)
         ui::ShowDialog(report.SomethingLeft() ? ui::DialogKind::Warning : ui::DialogKind::Information,
                        core::ReportText(report), ui::DialogButtons::Ok);
-    const int result = HandOver(options, !report.SomethingLeft()        ? kUninstallDone
-                                         : report.OnlyTheRestartLeft() ? kUninstallRestartNeeded
-                                                                       : kUninstallIncomplete);
+    const int result = handOver.Send(!report.SomethingLeft()        ? kUninstallDone
+                                     : report.OnlyTheRestartLeft() ? kUninstallRestartNeeded
+                                                                   : kUninstallIncomplete);
     // Kept for another try, the waiting instance's file may be the program
     // that the entry starts.
-    if (options.handOverResult && !report.keptForAnotherTry) RemoveDeferredFile(*plan, command, options);
+    if (handOver.FirstInstanceWaits() && !report.keptForAnotherTry) RemoveDeferredFile(*plan, handOver);
     return result;
 }

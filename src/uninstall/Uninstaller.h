@@ -3,7 +3,6 @@
 // the program's entry point and from tests.
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,14 +28,6 @@ enum UninstallExitCode : int {
 struct UninstallOptions {
     bool interactive = true;         // confirmation, progress window and final report; "/S" turns them off
     unsigned quitSignalWait = 2000;  // milliseconds the running copies have to quit
-
-    // In a quiet copy whose first instance waits for the result: the copy
-    // does not wait for that instance to end before it starts.  It hands the
-    // result over through this once everything else is done; only then does
-    // it wait for the first instance to end and remove its file, which the
-    // removals skip until that moment.
-    std::function<void(int result)> handOverResult;
-    std::string firstInstanceFile;
 };
 
 // `arguments` is the command line after the program's name: the log path,
@@ -44,7 +35,11 @@ struct UninstallOptions {
 // is reported only to a person, not under "/S".
 int RunUninstaller(const std::string& arguments, bool interactive);
 int RunUninstaller(const std::string& arguments, const UninstallOptions& options);
-// The same for a command line already read.
+// The same for a command line already read.  In the copy that the first
+// instance started (HandOver.h), a first instance that waits for the result
+// gets it once everything else is done; only then is it waited for, and its
+// file removed, which the removals skip until that moment.  One that does
+// not wait is waited for before anything is done.
 int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions& options);
 
 // The plan for a log file; nothing when it cannot be read or has no [Setup].
@@ -52,6 +47,9 @@ int RunUninstaller(const core::UninstallCommand& command, const UninstallOptions
 std::optional<core::UninstallPlan> LoadUninstallPlan(const std::string& logPath, std::string& problem);
 
 // The removals themselves, in order, with the plan already accepted.
+// `deferredFile`, when not empty, is left for after the result was handed
+// over.
 class ProgressWindow;
 core::UninstallReport Uninstall(const core::UninstallPlan& plan, const std::string& logPath,
-                                const UninstallOptions& options, ProgressWindow* progress);
+                                const UninstallOptions& options, const std::string& deferredFile,
+                                ProgressWindow* progress);

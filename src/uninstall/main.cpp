@@ -8,7 +8,7 @@
 #include <exception>
 #include <string>
 
-#include "Relaunch.h"
+#include "HandOver.h"
 #include "Removal.h"
 #include "win/system_folders.h"
 #include "Uninstaller.h"
@@ -33,15 +33,13 @@ int Main(const std::string& arguments) {
     command->logPath = win::FullPath(command->logPath);
     LeaveCurrentFolder();
 
-    UninstallOptions options;
+    const UninstallOptions options;
     if (command->Relaunched()) {
-        if (FirstInstanceAwaitsResult()) {
-            options.handOverResult = SendResultToFirstInstance;
-            options.firstInstanceFile = FirstInstanceProgram(command->firstInstance);
-        }
+        // The copy does the work, and hands its result to a first instance
+        // that waits for it.
         const int result = RunUninstaller(*command, options);
         // The temporary copy cannot remove itself while it runs.
-        ScheduleRemovalAtRestart(OwnExecutablePath());
+        ScheduleRemovalAtRestart(win::ExecutablePath());
         return result;
     }
 
@@ -50,7 +48,7 @@ int Main(const std::string& arguments) {
     if (LoadUninstallPlan(command->logPath, problem)) {
         // Whoever started it, a deployment tool or a script, may wait for
         // it: it ends once the work is done, with its result.
-        if (const std::optional<int> result = RelaunchAndWaitForResult(*command)) return *result;
+        if (const std::optional<int> result = HandOver::RelaunchAndWaitForResult(*command)) return *result;
     }
     // Without a copy the work is done from here: this file, in use, is then
     // scheduled for the restart like any other.

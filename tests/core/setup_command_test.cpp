@@ -48,7 +48,6 @@ TEST(SetupCommandLine, EverySwitchInAnyCaseWithEitherPrefix) {
     const SetupOptions all = Sound("/SILENT /NOSTARTMENU /DESKTOP /LOG=\"install log.txt\" /DIR=\"C:\\Mes Apps\"");
     EXPECT_TRUE(all.switchesGiven);
     EXPECT_EQ(all.mode, SetupMode::Silent);
-    EXPECT_TRUE(all.Unattended());
     EXPECT_TRUE(all.noStartMenu && all.desktop);
     EXPECT_FALSE(all.help);
     EXPECT_EQ(all.logPath, "install log.txt");  // relative to the current folder

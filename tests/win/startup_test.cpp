@@ -15,6 +15,7 @@
 #include "ui/message_dialog.h"
 #include "win/files.h"
 #include "win/resources.h"
+#include "core/setup_command.h"
 
 using namespace testing_support;
 
@@ -131,6 +132,36 @@ TEST_F(StartUpTest, FilesPreparedInTheTemporaryFolderAreNeitherUsedNorTouched) {
 // Under Wine the access list of a folder is not kept on the disk, so the
 // one handed to the system is checked: the running account alone, with full
 // access inherited by everything the folder will hold, nothing from above.
+// Each mode's decisions, as the windows and the start-up ask them: a switch
+// that belongs to one mode changes nothing in the others.
+TEST(SetupSwitches, EachModeDecidesItsQuestions) {
+    struct Case {
+        const char* line;
+        bool nobodyAnswers, noWindow, progressPageFirst, hidesCancel, defaultAnswers;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"", false, false, false, false, false},
+             {"/SILENT", true, false, true, false, false},
+             {"/S", true, true, false, false, false},
+             {"/SILENT /NOCANCEL", true, false, true, true, false},
+             {"/NOCANCEL", false, false, false, false, false},
+             {"/VERYSILENT /NOCANCEL", true, true, false, false, false},
+             {"/SUPPRESSMSGBOXES", false, false, false, false, true},
+             {"/SILENT /SUPPRESSMSGBOXES", true, false, true, false, false},
+         }) {
+        SCOPED_TRACE(c.line);
+        const core::SetupCommandLine parsed = core::ParseSetupCommandLine(c.line);
+        ASSERT_TRUE(parsed.problem.empty());
+        const SetupSwitches switches(parsed.options);
+        EXPECT_EQ(switches.NobodyAnswers(), c.nobodyAnswers);
+        EXPECT_EQ(switches.ShowsNoWindow(), c.noWindow);
+        EXPECT_EQ(switches.StartsOnTheProgressPage(), c.progressPageFirst);
+        EXPECT_EQ(switches.HidesCancel(), c.hidesCancel);
+        EXPECT_EQ(switches.AnswersBoxesByDefault(), c.defaultAnswers);
+        EXPECT_EQ(switches.Given(), *c.line != '\0');
+    }
+}
+
 TEST(PrivateSecurity, GrantsTheRunningAccountAloneFullAccess) {
     win::PrivateSecurity security;
     SECURITY_ATTRIBUTES* attributes = security.Attributes();

@@ -23,7 +23,7 @@ std::string DestinationRefusal(const std::string& folder) {
 }
 
 std::string DefaultDestination() {
-    if (!Installer.CommandLine.installDir.empty()) return Installer.CommandLine.installDir;
+    if (!Installer.Switches.Destination().empty()) return Installer.Switches.Destination();
     // An update goes where the application already is, shown as a folder is
     // typed: without its final "\".
     if (Installer.Earlier.Found()) {
@@ -40,8 +40,8 @@ void TForm2::FormCreate() {
     GroupBox1.SetText(GroupBox1.Text() + Installer.AppName);
     Label1.SetText(Label1.Text() + Installer.AppName + " :");
     // The command line's choices come as the page's first proposal.
-    DemarrageCheckBox.SetChecked(!Installer.CommandLine.noStartMenu);
-    BureauCheckBox.SetChecked(Installer.CommandLine.desktop);
+    DemarrageCheckBox.SetChecked(Installer.Switches.WantsStartMenu());
+    BureauCheckBox.SetChecked(Installer.Switches.WantsDesktop());
 }
 
 void TForm2::FormShow() { CheminEdit.SetText(Installer.InstallDir.empty() ? DefaultDestination() : Installer.InstallDir); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "General/Integrity.h"
 #include "Variable/Variable.h"
 #include "ui/application.h"
 
@@ -10,8 +11,7 @@ TForm4::TForm4() : TPage("TForm4", 210) {}
 void TForm4::FormCreate() { TPage::FormCreate(); }
 
 void TForm4::FormShow() {
-    // /SILENT /NOCANCEL: the administrator wants the run to go to its end.
-    if (Installer.CommandLine.noCancel && Installer.CommandLine.mode == core::SetupMode::Silent) {
+    if (Installer.Switches.HidesCancel()) {
         AnnulerBtn.SetEnabled(false);
         AnnulerBtn.SetVisible(false);
     }
@@ -67,5 +67,5 @@ void TForm4::Complete(bool failed) {
     SuivantBtn.SetFocus();
     Status.SetText(failed ? kFailureText : kSuccessText);
     // Without a person to press "Terminer", the program ends by itself.
-    if (Installer.CommandLine.Unattended()) ui::Application::Current()->Terminate();
+    if (Installer.Switches.NobodyAnswers()) ui::Application::Current()->Terminate();
 }

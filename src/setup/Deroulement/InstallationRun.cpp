@@ -6,15 +6,16 @@
 #include <set>
 #include <vector>
 
-#include "General/Integrity.h"
 #include "General/Payload.h"
 #include "General/Shell.h"
 #include "General/WorkDir.h"
 #include "Journal/Journal.h"
+#include "Journal/JournaledProgress.h"
 #include "SetupLog/SetupLog.h"
 #include "Variable/Variable.h"
 #include "core/file_names.h"
 #include "core/ini.h"
+#include "core/progress_plan.h"
 #include "core/setup_manifest.h"
 #include "core/uninstall_plan.h"
 #include "core/text.h"
@@ -46,25 +47,6 @@ void SignalRunningCopiesToQuit(RunProgress& page) {
     ::Sleep(2000);
     win::DeleteFileIfPresent(signal);
 }
-
-// The page, with each status text written to the journal too: the steps of
-// the run.
-class JournaledProgress final : public RunProgress {
-public:
-    explicit JournaledProgress(RunProgress& page) : page_(page) {}
-    void SetBar(int32_t maximum, int32_t step) override { page_.SetBar(maximum, step); }
-    void SetStatus(const std::string& text, bool processMessages) override {
-        Journal.Write(text);
-        page_.SetStatus(text, processMessages);
-    }
-    void Step() override { page_.Step(); }
-    void ProcessMessages() override { page_.ProcessMessages(); }
-    bool CancelRequested() const override { return page_.CancelRequested(); }
-    void Complete(bool failed) override { page_.Complete(failed); }
-
-private:
-    RunProgress& page_;
-};
 
 class Run {
 public:
@@ -381,49 +363,12 @@ std::string OutermostMissingFolderAbove(const std::string& folder) {
     return missing;
 }
 
-ProgressPlan PlanProgress(int32_t fileCount) {
-    const int64_t units = (static_cast<int64_t>(fileCount) + 1) * 3;
-    if (units > 0 && 100 / units >= 1) return {100, static_cast<int32_t>(100 / units)};
-    // The bar cannot hold more than this many distinct positions anyway.
-    const int64_t maximum = units < 1 ? 1 : (units > 1000000 ? 1000000 : units);
-    return {static_cast<int32_t>(maximum), 1};
-}
-
-bool VerifyInstaller(RunProgress& page) {
-    if (!HasChecksumList()) {
-        Journal.Write("Le programme d'installation ne porte pas de sommes de contrôle : il n'est pas vérifié.");
-        return true;
-    }
-    const char* const status = "Vérification du programme d'installation...";
-    Journal.Write(status);
-    page.SetStatus(status);
-    page.SetBar(100, 1);
-    int32_t shown = 0;
-    const core::Integrity integrity =
-        CheckOwnResources(IntegrityScope::Everything, [&](uint64_t done, uint64_t total) {
-            const int32_t percent = total == 0 ? 100 : static_cast<int32_t>(done * 100 / total);
-            for (; shown < percent; ++shown) page.Step();
-            page.ProcessMessages();
-            return !page.CancelRequested();
-        });
-    switch (integrity) {
-    case core::Integrity::Intact: return true;
-    case core::Integrity::Damaged:
-        ui::ShowErrorBox(kDamagedInstallerText);
-        Installer.Result = core::SetupResult::CannotStart;
-        return false;
-    case core::Integrity::Stopped: break;
-    }
-    Installer.Result = core::SetupResult::Cancelled;
-    return false;
-}
-
 void RunInstallation(RunProgress& shownPage) {
     JournaledProgress page(shownPage);
     Journal.Write("Dossier d'installation : " + Installer.InstallDir + " ; groupe du menu Démarrer : " +
                   (Installer.WantStartMenu ? "oui" : "non") + " ; raccourci sur le bureau : " +
                   (Installer.WantDesktop ? "oui" : "non"));
-    const ProgressPlan plan = PlanProgress(Installer.FileCount);
+    const core::ProgressPlan plan = core::PlanProgress(Installer.FileCount);
     page.SetBar(plan.maximum, plan.step);
 
     const std::string createdAbove = OutermostMissingFolderAbove(Installer.InstallDir);

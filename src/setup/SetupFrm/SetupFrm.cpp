@@ -40,7 +40,7 @@ void TSetupForm::FormCreate() { SetCaption("Installation de " + Installer.AppNam
 
 void TSetupForm::FormShow() {
     // /SILENT asks nothing: the run starts at once on the progress page.
-    CurrentPage = Installer.CommandLine.mode == core::SetupMode::Silent ? 4 : 1;
+    CurrentPage = Installer.Switches.StartsOnTheProgressPage() ? 4 : 1;
     if (ui::Form* page = PageByNumber(CurrentPage)) page->Show();
 }
 
@@ -85,7 +85,7 @@ void TSetupForm::SwitchPage(ui::Form& from, ui::Form& to, uint8_t page) {
 void TSetupForm::FormCloseQuery(bool& canClose) {
     // Without a person to answer, the question is never asked and the window
     // stays; "Annuler" on the progress page stops the run.
-    if (Installer.CommandLine.Unattended()) {
+    if (Installer.Switches.NobodyAnswers()) {
         canClose = false;
         return;
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Variable/Switches.h"
 #include "core/setup_command.h"
 #include "core/upgrade.h"
 
@@ -31,8 +32,8 @@ struct InstallerState {
     // desktop shortcuts go to the all users' desktop.  Set at start-up.
     bool RunsAsSystem = false;
 
-    // The command line's choices; a bare start leaves them all off.
-    core::SetupOptions CommandLine;
+    // The command line's switches; a bare start leaves them all off.
+    SetupSwitches Switches;
     // How the start ended, for the exit code.  Until the run completes, the
     // person has left the wizard: that is cancelling.
     core::SetupResult Result = core::SetupResult::Cancelled;

@@ -6,6 +6,7 @@
 
 #include "Chemin/Chemin.h"
 #include "Deroulement/InstallationRun.h"
+#include "General/Integrity.h"
 #include "General/Shell.h"
 #include "General/WorkDir.h"
 #include "Journal/Journal.h"
@@ -52,7 +53,7 @@ const char* Verdict(core::SetupResult result) {
 }
 
 int Finish(core::SetupResult result) {
-    const int code = core::SetupExitCode(result, Installer.CommandLine.switchesGiven);
+    const int code = core::SetupExitCode(result, Installer.Switches.Given());
     Journal.Write(std::string(Verdict(result)) + " Code de sortie : " + std::to_string(code) + ".");
     return code;
 }
@@ -66,18 +67,18 @@ bool AcceptEarlierInstallation() {
     if (!earlier.Found()) return true;
     Journal.Write("Installation existante : version " + (earlier.version.empty() ? "inconnue" : earlier.version) +
                   " dans " + earlier.folder);
-    if (Installer.CommandLine.allowDowngrade || !core::InstalledIsNewer(earlier.version, Installer.AppVersion))
+    if (Installer.Switches.AllowsDowngrade() || !core::InstalledIsNewer(earlier.version, Installer.AppVersion))
         return true;
     if (ui::ShowDialog(ui::DialogKind::Confirmation,
                        core::DowngradeQuestion(Installer.AppName, earlier, Installer.AppVersion),
                        ui::DialogButtons::NoYes) == ui::DialogResult::Yes)
         return true;
-    Installer.Result = Installer.CommandLine.Unattended() ? core::SetupResult::Downgrade : core::SetupResult::Cancelled;
+    Installer.Result = Installer.Switches.NobodyAnswers() ? core::SetupResult::Downgrade : core::SetupResult::Cancelled;
     return false;
 }
 
-// /SUPPRESSMSGBOXES with the wizard: each box takes the answer of its
-// default button, as a person pressing Enter would.
+// Each box takes the answer of its default button, as a person pressing
+// Enter would.
 ui::DialogResult DefaultAnswer(const ui::DialogRequest& box) {
     switch (box.buttons) {
     case ui::DialogButtons::Ok: return ui::DialogResult::Ok;
@@ -98,8 +99,8 @@ std::string JournalPath(const core::SetupOptions& options) {
 // What the options page would have stored, from the command line.
 void ChooseWithoutAPerson() {
     Installer.InstallDir = core::IncludeBackslash(DefaultDestination());
-    Installer.WantStartMenu = !Installer.CommandLine.noStartMenu;
-    Installer.WantDesktop = Installer.CommandLine.desktop;
+    Installer.WantStartMenu = Installer.Switches.WantsStartMenu();
+    Installer.WantDesktop = Installer.Switches.WantsDesktop();
 }
 
 }  // namespace
@@ -108,18 +109,19 @@ int RunSetup(const std::string& arguments) {
     core::SetupCommandLine commandLine = core::ParseSetupCommandLine(arguments);
     // The paths as Windows holds them, not as the "A" line spells them.
     CommandLinePaths paths(commandLine, win::CommandLineArguments());
-    Installer.CommandLine = commandLine.options;
-    const core::SetupOptions& options = Installer.CommandLine;
+    const core::SetupOptions& options = commandLine.options;
+    Installer.Switches = SetupSwitches(options);
+    const SetupSwitches& switches = Installer.Switches;
     Installer.RunsAsSystem = win::RunsAsLocalSystem();
 
     // In the silent modes nothing waits for a person: every box is answered
     // as closing it would answer, and the run goes on or stops as it does
     // after that box.  Nor may the system ask for a disk.
     std::optional<ui::ScopedDialogCapture> noBoxes;
-    if (options.Unattended()) {
+    if (switches.NobodyAnswers()) {
         noBoxes.emplace();
         ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    } else if (options.suppressBoxes) {
+    } else if (switches.AnswersBoxesByDefault()) {
         noBoxes.emplace(DefaultAnswer);
     }
     const ui::ScopedDialogObserver journalOfBoxes(JournalBox);
@@ -127,9 +129,9 @@ int RunSetup(const std::string& arguments) {
     // The whole line is judged before the journal is touched: a refused
     // line changes nothing anywhere, not even the journal's file.
     std::string problem = commandLine.problem;
-    if (problem.empty() && !options.installDir.empty())
-        if (const std::string why = DestinationRefusal(options.installDir); !why.empty())
-            problem = "Le dossier « " + options.installDir + " » de l'option /DIR ou /D ne peut pas recevoir " +
+    if (problem.empty() && !switches.Destination().empty())
+        if (const std::string why = DestinationRefusal(switches.Destination()); !why.empty())
+            problem = "Le dossier « " + switches.Destination() + " » de l'option /DIR ou /D ne peut pas recevoir " +
                       "l'installation : " + why + ". Le programme de désinstallation n'y supprimerait rien.";
     const std::string journal = JournalPath(options);
     if (problem.empty() && !journal.empty() && !Journal.Open(journal))
@@ -147,10 +149,12 @@ int RunSetup(const std::string& arguments) {
     }
 
     if (!StartUp()) return Finish(core::SetupResult::CannotStart);
-    if (!paths.MakeDestination(Installer.CommandLine.installDir)) {
+    std::string destination = switches.Destination();
+    if (!paths.MakeDestination(destination)) {
         RemoveWorkDir();
         return Finish(core::SetupResult::CannotStart);
     }
+    Installer.Switches.SetDestination(destination);
     Journal.Write("Installation de " + Installer.AppName + " " + Installer.AppVersion + " ; dossier de travail : " +
                   Installer.WorkDir);
     // One installation or uninstallation of the application at a time, for
@@ -165,9 +169,9 @@ int RunSetup(const std::string& arguments) {
         RemoveWorkDir();
         return Finish(Installer.Result);
     }
-    if (options.Unattended()) ChooseWithoutAPerson();
+    if (switches.NobodyAnswers()) ChooseWithoutAPerson();
 
-    if (options.mode == core::SetupMode::VerySilent) {
+    if (switches.ShowsNoWindow()) {
         WindowlessProgress progress;
         if (VerifyInstaller(progress)) RunInstallationShowingErrors(progress);
         RemoveWorkDir();
