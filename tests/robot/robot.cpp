@@ -1,7 +1,3 @@
-// rand_s, the C runtime's door to the system's random numbers.
-#define _CRT_RAND_S
-#include <stdlib.h>
-
 #include "robot.h"
 
 #include "win/handle.h"
@@ -58,16 +54,16 @@ private:
 // Runs xdotool, a program of the Unix side.  Wine starts it with this
 // process's environment, and so its X display, but gives no handle to wait
 // on: the shell around it leaves its exit status in a file that this side
-// reads through Wine's Z: drive.  Its name is random: process numbers
-// start again in each Wine prefix, so tests running side by side, or a file
-// left by a run that was stopped, would otherwise hand one call another's
-// status before its own xdotool has run.
+// reads through Wine's Z: drive.  Its name holds the moment of the call to
+// the tick: process numbers start again in each Wine prefix, so tests
+// running side by side, or a file left by a run that was stopped, would
+// otherwise hand one call another's status before its own xdotool has run.
 bool RunXdotool(const std::string& arguments) {
-    unsigned int high = 0, low = 0;
-    if (rand_s(&high) != 0 || rand_s(&low) != 0) return false;
-    char unique[17];
-    std::snprintf(unique, sizeof unique, "%08x%08x", high, low);
-    const std::string status = std::string("/tmp/robot-xdotool-") + unique;
+    static std::atomic<int> serial = 0;
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    const std::string status = "/tmp/robot-xdotool-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                               std::to_string(++serial) + "-" + std::to_string(now.QuadPart);
     std::string command = "/bin/sh -c \"xdotool " + arguments + "; echo $? >" + status + ".part && mv " + status +
                           ".part " + status + "\"";
     STARTUPINFOA startup{};
