@@ -534,6 +534,7 @@ TEST_F(InstallationRunTest, TheQuitSignalClosesTheRunningApplicationBeforeItIsRe
         << "the demo application runs";
 
     RecordingPage again;
+    Installer.QuitSignalWait = InstallerState{}.QuitSignalWait;
     RunInstallation(again);
     // It saw the signal during the run's two-second wait; how soon it then
     // ends is its own affair.
