@@ -100,6 +100,7 @@ TEST(SetupCommandLine, FaultsNameTheirSwitch) {
              Case{"/DIR=Korvalix", "« Korvalix »"},
              Case{"/DIR=C:Korvalix", "« C:Korvalix »"},
              Case{"/DIR=\\Korvalix", "« \\Korvalix »"},
+             Case{"/DIR=\"\\\\\\server\\share\\x\"", "« \\\\\\server\\share\\x »"},
              Case{"/DIR=C:\\a|b", "« C:\\a|b »"},
              Case{"/DIR=C:\\a*", "/DIR"},
              Case{"/DIR=C:\\a:b", "/DIR"},

@@ -87,9 +87,9 @@ TEST(MessageDialog, WarningHasOk) {
 TEST(MessageDialog, CaptureRecordsInsteadOfShowing) {
     ui::ScopedDialogCapture capture([](const ui::DialogRequest&) { return ui::DialogResult::Yes; });
     EXPECT_EQ(ui::ShowDialog(ui::DialogKind::Information, "Fini", ui::DialogButtons::YesNo), ui::DialogResult::Yes);
-    ASSERT_EQ(capture.Requests().size(), 1u);
-    EXPECT_EQ(capture.Requests()[0].title, "Information");
-    EXPECT_EQ(capture.Requests()[0].text, "Fini");
+    const ui::DialogRequest box = OnlyBox(capture);
+    EXPECT_EQ(box.title, "Information");
+    EXPECT_EQ(box.text, "Fini");
 }
 
 TEST(GeneralErrorHandler, AddsAFinalDotOnlyAfterCharactersThatSortAfterIt) {
@@ -114,11 +114,11 @@ TEST(GeneralErrorHandler, ShowsTheErrorWithTheApplicationTitle) {
     ui::Application application;
     ui::ScopedDialogCapture capture;
     application.HandleException(std::runtime_error("'1b' n'est pas une valeur enti\xE8re correcte"));
-    ASSERT_EQ(capture.Requests().size(), 1u);
-    EXPECT_EQ(capture.Requests()[0].kind, ui::DialogKind::Error);
-    EXPECT_EQ(capture.Requests()[0].title, "dialog_test");
-    EXPECT_EQ(capture.Requests()[0].text, "'1b' n'est pas une valeur enti\xE8re correcte.");
-    EXPECT_EQ(capture.Requests()[0].buttons, ui::DialogButtons::Ok);
+    const ui::DialogRequest box = OnlyBox(capture);
+    EXPECT_EQ(box.kind, ui::DialogKind::Error);
+    EXPECT_EQ(box.title, "dialog_test");
+    EXPECT_EQ(box.text, "'1b' n'est pas une valeur enti\xE8re correcte.");
+    EXPECT_EQ(box.buttons, ui::DialogButtons::Ok);
 }
 
 // The standard library's own errors, which the programs raise as their own,
@@ -132,8 +132,7 @@ TEST(GeneralErrorHandler, ShowsTheStandardLibrarysOwnErrors) {
     } catch (const std::exception& error) {
         application.HandleException(error);
     }
-    ASSERT_EQ(capture.Requests().size(), 1u);
-    EXPECT_EQ(capture.Requests()[0].text, "basic_string::substr: __pos (which is 5) > this->size() (which is 2)");
+    EXPECT_EQ(OnlyBox(capture).text, "basic_string::substr: __pos (which is 5) > this->size() (which is 2)");
 }
 
 TEST(GeneralErrorHandler, BoxesOpenedAfterTerminateCloseAtOnce) {

@@ -22,6 +22,7 @@
 #include "SetupLog/SetupLog.h"
 #include "install/MainWindows.h"
 #include "Variable/Variable.h"
+#include "support/expected_texts.h"
 #include "support/run_support.h"
 #include "support/test_support.h"
 #include "ui/application.h"
@@ -34,22 +35,8 @@ using namespace testing_support;
 
 namespace {
 
-const char* const kManifestError = "Le fichier des param\xE8tres d'installation est erron\xE9 !";
-
 // The file as the build made it, before it was packed.
 std::string NewPayload(const std::string& name) { return ReadWholeFile(PAYLOAD_DIR "/" + name); }
-
-std::string CopyFailure(const std::string& name) {
-    return "Impossible de copier le fichier \"" + name +
-           "\". V\xE9rifiez que Korvalix32 n'est pas d\xE9j\xE0 lanc\xE9 !";
-}
-std::string DecompressionFailure(const std::string& name) {
-    return "Impossible de d\xE9\x63ompresser le fichier \"" + name +
-           "\". Le programme d'installation est probablement endommag\xE9.";
-}
-std::string ExtractionFailure(const std::string& name) {
-    return "Impossible d'extraire le fichier \"" + name + "\". Le fichier install.exe est probablement erron\xE9.";
-}
 
 struct Box {
     std::string title;

@@ -162,23 +162,15 @@ TEST_F(Packing, PackedProgramStillRunsAndQuitsOnItsSignal) {
     EXPECT_EQ(win::GetFileVersionText(program), "2.1.1");
 
     ::DeleteFileA((folder_ + "korvalix.quit").c_str());  // a signal left by an earlier run
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    win::StartedProcess started;
-    std::string command = "\"" + program + "\"";
-    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 started.put()));
-    const HANDLE process = started.process();
-    ::WaitForInputIdle(process, 10000);
-    EXPECT_EQ(::WaitForSingleObject(process, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "it quit by itself";
+    using namespace std::chrono_literals;
+    testing_support::ChildProcess application("\"" + program + "\"");
+    ASSERT_TRUE(robot::WaitUntil([&] { return !robot::TopLevelWindows(application.Id()).empty(); }, 20s))
+        << "it runs";
+    EXPECT_EQ(application.WaitForExit(500ms), static_cast<DWORD>(STILL_ACTIVE)) << "it quit by itself";
 
     ASSERT_TRUE(win::CreateEmptyFile(folder_ + "korvalix.quit"));
-    // Generous: the program polls every 200 ms, Wine may be slow to start.
-    EXPECT_EQ(::WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
-    DWORD code = 1;
-    ::GetExitCodeProcess(process, &code);
-    EXPECT_EQ(code, 0u);
-    if (::WaitForSingleObject(process, 0) != WAIT_OBJECT_0) ::TerminateProcess(process, 1);
+    // Generous: the program polls every 200 ms, Wine may be slow.
+    EXPECT_EQ(application.WaitForExit(5s), 0u);
 }
 
 // Drops every "Taille=..." line, the only lines the build rewrites.

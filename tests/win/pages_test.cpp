@@ -129,8 +129,7 @@ TEST_F(OptionsPage, EmptyFolderWarnsOnceAndStoresNothing) {
     });
     ::SetWindowTextA(Edit(), "");
     Click(Form2->Handle(), "Suivant");
-    ASSERT_EQ(dialogs.Requests().size(), 1u);
-    const ui::DialogRequest& box = dialogs.Requests()[0];
+    const ui::DialogRequest box = testing_support::OnlyBox(dialogs);
     EXPECT_EQ(box.kind, ui::DialogKind::Warning);
     EXPECT_EQ(box.title, "Avertissement");
     EXPECT_EQ(box.text, "Veuillez choisir un dossier de destination !");

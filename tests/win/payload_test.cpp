@@ -5,8 +5,6 @@
 #include <zlib.h>
 
 #include <atomic>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -17,24 +15,18 @@
 #include "core/inflate.h"
 #include "ui/message_dialog.h"
 #include "robot.h"
+#include "support/expected_texts.h"
 #include "support/test_support.h"
 #include "win/background_sink.h"
 #include "win/files.h"
 #include "win/handle.h"
 #include "win/resources.h"
 
+using namespace testing_support;
+
 namespace {
 
 using Bytes = std::string;
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 Bytes Compress(const Bytes& data) {
     uLongf size = compressBound(static_cast<uLong>(data.size()));
@@ -53,11 +45,6 @@ Bytes SampleData(size_t size) {
     return out;
 }
 
-const char* const kCopyFailure =
-    "Impossible de copier le fichier \"app.exe\". V\xE9rifiez que Korvalix32 n'est pas d\xE9j\xE0 lanc\xE9 !";
-const char* const kDecompressionFailure =
-    "Impossible de d\xE9" "compresser le fichier \"app.exe\". Le programme d'installation est probablement "
-    "endommag\xE9.";
 
 // Each test gets its own work and destination folders in the temp folder.
 class Payload : public testing::Test {
@@ -100,14 +87,14 @@ TEST_F(Payload, ExtractFindsAnUpperCaseResourceByALowerCaseName) {
     ASSERT_TRUE(ExtractPayload("upper.txt.Z"));
     const auto resource = win::FindRawData("UPPER.TXT.Z");
     ASSERT_TRUE(resource);
-    EXPECT_EQ(ReadFile(workDir_ + "upper.txt.Z"), Bytes(resource->begin(), resource->end()));
-    EXPECT_EQ(ReadFile(workDir_ + "upper.txt.Z"), "Contenu de la ressource en majuscules.\r\n");
+    EXPECT_EQ(ReadWholeFile(workDir_ + "upper.txt.Z"), Bytes(resource->begin(), resource->end()));
+    EXPECT_EQ(ReadWholeFile(workDir_ + "upper.txt.Z"), "Contenu de la ressource en majuscules.\r\n");
 }
 
 TEST_F(Payload, ExtractReplacesAnOlderWorkCopy) {
     WriteFile(workDir_ + "upper.txt.Z", std::string(5000, 'x'));
     ASSERT_TRUE(ExtractPayload("Upper.Txt.z"));
-    EXPECT_EQ(ReadFile(workDir_ + "Upper.Txt.z"), "Contenu de la ressource en majuscules.\r\n");
+    EXPECT_EQ(ReadWholeFile(workDir_ + "Upper.Txt.z"), "Contenu de la ressource en majuscules.\r\n");
 }
 
 TEST_F(Payload, ExtractFailsQuietly) {
@@ -124,7 +111,7 @@ TEST_F(Payload, InflatesExactlyTheByteCount) {
     int chunks = 0;
     EXPECT_FALSE(DecompressPayload(workDir_, destDir_, "app.exe", static_cast<int32_t>(data.size()), 10000,
                                    [&] { ++chunks; }));
-    EXPECT_EQ(ReadFile(destDir_ + "app.exe"), data);
+    EXPECT_EQ(ReadWholeFile(destDir_ + "app.exe"), data);
     // Once after each of the four chunks, and perhaps while the last ones
     // reach the disk: the page is never left waiting.
     EXPECT_GE(chunks, 4);
@@ -133,7 +120,7 @@ TEST_F(Payload, InflatesExactlyTheByteCount) {
 }
 
 TEST_F(Payload, VersionGate) {
-    const Bytes fixture = ReadFile(Fixture("versioned_fixture.exe"));
+    const Bytes fixture = ReadWholeFile(Fixture("versioned_fixture.exe"));
     ASSERT_FALSE(fixture.empty());
     const Bytes data = SampleData(1000);
     PutWorkCopy(Compress(data));
@@ -148,7 +135,7 @@ TEST_F(Payload, VersionGate) {
                          Case{30000, true}}) {
         WriteFile(destDir_ + "app.exe", fixture);
         EXPECT_FALSE(Decompress(n, c.version)) << c.version;
-        EXPECT_EQ(ReadFile(destDir_ + "app.exe"), c.replaced ? data : fixture) << c.version;
+        EXPECT_EQ(ReadWholeFile(destDir_ + "app.exe"), c.replaced ? data : fixture) << c.version;
     }
     EXPECT_TRUE(boxes_.Requests().empty());
 }
@@ -158,22 +145,13 @@ TEST_F(Payload, FileWithoutVersionIsAlwaysReplaced) {
     PutWorkCopy(Compress(data));
     WriteFile(destDir_ + "app.exe", "ancienne aide");
     EXPECT_FALSE(Decompress(static_cast<int32_t>(data.size()), 0));
-    EXPECT_EQ(ReadFile(destDir_ + "app.exe"), data);
+    EXPECT_EQ(ReadWholeFile(destDir_ + "app.exe"), data);
 }
 
 TEST_F(Payload, HigherVersionIsLeftAloneEvenWithoutAWorkCopy) {
-    WriteFile(destDir_ + "app.exe", ReadFile(Fixture("versioned_fixture.exe")));
+    WriteFile(destDir_ + "app.exe", ReadWholeFile(Fixture("versioned_fixture.exe")));
     EXPECT_FALSE(Decompress(1000, 20000));
     EXPECT_TRUE(boxes_.Requests().empty());
-}
-
-void ExpectOneBox(const ui::ScopedDialogCapture& boxes, const char* text) {
-    ASSERT_EQ(boxes.Requests().size(), 1u);
-    const ui::DialogRequest& box = boxes.Requests()[0];
-    EXPECT_EQ(box.kind, ui::DialogKind::Error);
-    EXPECT_EQ(box.title, "Erreur");
-    EXPECT_EQ(box.buttons, ui::DialogButtons::Cancel);
-    EXPECT_EQ(box.text, text);
 }
 
 TEST_F(Payload, FileHeldWithoutSharingGivesTheCopyMessage) {
@@ -186,8 +164,8 @@ TEST_F(Payload, FileHeldWithoutSharingGivesTheCopyMessage) {
         ASSERT_TRUE(held);
         EXPECT_TRUE(Decompress(static_cast<int32_t>(data.size()), 10000));
     }
-    ExpectOneBox(boxes_, kCopyFailure);
-    EXPECT_EQ(ReadFile(destDir_ + "app.exe"), "programme en cours");
+    ExpectErrorBox(OnlyBox(boxes_), CopyFailure("app.exe"));
+    EXPECT_EQ(ReadWholeFile(destDir_ + "app.exe"), "programme en cours");
     EXPECT_EQ(win::FileNamesIn(destDir_), std::vector<std::string>{"app.exe"});
 }
 
@@ -202,7 +180,7 @@ TEST_F(Payload, FileHeldByAnotherProcessGivesTheCopyMessage) {
     win::KernelHandle release(::CreateEventA(nullptr, TRUE, FALSE, ("payload_release_" + suffix).c_str()));
     std::string command = "\"" + Fixture("hold_open.exe") + "\" \"" + target + "\" payload_ready_" + suffix +
                           " payload_release_" + suffix;
-    testing_support::ChildProcess holder(command);
+    ChildProcess holder(command);
     ASSERT_NE(holder.Id(), 0u);
     ASSERT_EQ(::WaitForSingleObject(ready.get(), 20000), WAIT_OBJECT_0);
 
@@ -210,8 +188,8 @@ TEST_F(Payload, FileHeldByAnotherProcessGivesTheCopyMessage) {
 
     ::SetEvent(release.get());
     holder.WaitForExit();
-    ExpectOneBox(boxes_, kCopyFailure);
-    EXPECT_EQ(ReadFile(target), "programme en cours");
+    ExpectErrorBox(OnlyBox(boxes_), CopyFailure("app.exe"));
+    EXPECT_EQ(ReadWholeFile(target), "programme en cours");
     EXPECT_EQ(win::FileNamesIn(destDir_), std::vector<std::string>{"app.exe"});
 }
 
@@ -237,8 +215,8 @@ TEST_F(Payload, DamagedStreamsKeepThePreviousFile) {
         PutWorkCopy(c.stream);
         WriteFile(destDir_ + "app.exe", "version qui marche");
         EXPECT_TRUE(Decompress(c.count, 10000)) << c.what;
-        ExpectOneBox(boxes, kDecompressionFailure);
-        EXPECT_EQ(ReadFile(destDir_ + "app.exe"), "version qui marche") << c.what;
+        ExpectErrorBox(OnlyBox(boxes), DecompressionFailure("app.exe"));
+        EXPECT_EQ(ReadWholeFile(destDir_ + "app.exe"), "version qui marche") << c.what;
         EXPECT_EQ(win::FileNamesIn(destDir_), std::vector<std::string>{"app.exe"}) << c.what;
     }
 }
@@ -246,7 +224,7 @@ TEST_F(Payload, DamagedStreamsKeepThePreviousFile) {
 TEST_F(Payload, DamagedStreamCreatesNothingWhenThereWasNoFile) {
     PutWorkCopy(Compress(SampleData(100)));
     EXPECT_TRUE(Decompress(101, 0));
-    ExpectOneBox(boxes_, kDecompressionFailure);
+    ExpectErrorBox(OnlyBox(boxes_), DecompressionFailure("app.exe"));
     EXPECT_TRUE(win::FileNamesIn(destDir_).empty());
 }
 
@@ -255,7 +233,7 @@ TEST_F(Payload, LongerStreamGivesExactlyTheByteCount) {
     PutWorkCopy(Compress(data));
     WriteFile(destDir_ + "app.exe", std::string(500000, 'o'));
     EXPECT_FALSE(Decompress(70000, 10000));
-    EXPECT_EQ(ReadFile(destDir_ + "app.exe"), data.substr(0, 70000));
+    EXPECT_EQ(ReadWholeFile(destDir_ + "app.exe"), data.substr(0, 70000));
     EXPECT_TRUE(boxes_.Requests().empty());
 }
 

@@ -159,8 +159,7 @@ TEST_F(SetupFormTest, ClosingAsksAndNonKeepsEverything) {
         return ui::DialogResult::No;
     });
     SetupForm->Close();
-    ASSERT_EQ(capture.Requests().size(), 1u);
-    const ui::DialogRequest& question = capture.Requests()[0];
+    const ui::DialogRequest question = OnlyBox(capture);
     EXPECT_EQ(question.kind, ui::DialogKind::Confirmation);
     EXPECT_EQ(question.title, "Confirmation");
     EXPECT_EQ(question.buttons, ui::DialogButtons::YesNo);

@@ -4,14 +4,17 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <future>
 #include <string>
+#include <vector>
 
 #include "ShBrowseU/ShBrowseU.h"
 #include "core/background.h"
 #include "ui/application.h"
 #include "support/test_support.h"
 #include "win/files.h"
+#include "win/handle.h"
 
 using namespace testing_support;
 
@@ -100,23 +103,57 @@ TEST_F(ShBrowseTest, CancelReturnsFalseAndKeepsFolder) {
     EXPECT_EQ(seen.rect.top, 30);
 }
 
+// What the dialog is told about its OK button, as it is told: Wine's dialog
+// applies its own rules to OK right after the callback, so the button's
+// state cannot show the handler's answer.
+std::vector<std::pair<HWND, LPARAM>> okRequests;
+
+LRESULT CALLBACK RecordOkRequests(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == BFFM_ENABLEOK) okRequests.emplace_back(call->hwnd, call->lParam);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The handler refuses the initial folder and accepts the next one a person
+// moves to with the keyboard: OK is disabled, then enabled, and gives that
+// folder.
 TEST_F(ShBrowseTest, ValidationDecidesAtEverySelectionChange) {
     TShBrowse browser;
     browser.Caption = kCaption;
     browser.InitialFolder = folder;
-    int calls = 0;
-    std::string seenPath;
+    std::vector<std::string> validated;
+    std::atomic<int> accepted = 0;
     browser.OnValidate = [&](TShBrowse& sender, const std::string& path) {
         EXPECT_EQ(&sender, &browser);
-        ++calls;
-        seenPath = path;
+        validated.push_back(path);
+        if (path == folder) return false;
+        ++accepted;
         return true;
     };
-    auto person = Press(IDOK);
-    EXPECT_TRUE(browser.Execute());
-    EXPECT_TRUE(person.get().clicked);
-    EXPECT_GE(calls, 1);
-    EXPECT_EQ(seenPath, folder);
+    okRequests.clear();
+    const win::WindowHook hook(::SetWindowsHookExA(WH_CALLWNDPROC, RecordOkRequests, nullptr, ::GetCurrentThreadId()));
+    ASSERT_TRUE(hook);
+    auto person = WhenWindowShows(kCaption, [&accepted](HWND dialog) {
+        // The dialog gives the focus to OK; the folder tree comes before it.
+        return dialog && robot::WaitUntil([&] { return _stricmp(FolderDialogSelection(dialog).c_str(), "windows") == 0; }) &&
+               robot::PressKeys(dialog, "shift+Tab") &&
+               robot::WaitUntil([&] { return robot::ClassName(robot::FocusedControl(dialog)) == "SysTreeView32"; }) &&
+               robot::PressKeys(dialog, "Up") && robot::WaitUntil([&] { return accepted > 0; }) &&
+               robot::Click(::GetDlgItem(dialog, IDOK));
+    });
+    const bool chosen = browser.Execute();
+    ASSERT_TRUE(person.get());
+    EXPECT_TRUE(chosen);
+    EXPECT_NE(browser.Folder, folder);
+    ASSERT_FALSE(validated.empty());
+    EXPECT_EQ(validated.back(), browser.Folder) << "the last folder asked about is the one chosen";
+
+    std::vector<LPARAM> told;
+    for (const auto& [window, enable] : okRequests)
+        if (window == browser.Handle) told.push_back(enable);
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.front(), 0) << "the initial folder is refused: OK disabled";
+    EXPECT_EQ(told.back(), 1) << "the folder chosen is accepted: OK enabled";
 }
 
 TEST_F(ShBrowseTest, ItemWithoutFileSystemPathGivesEmptyText) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "support/expected_texts.h"
 #include "support/test_support.h"
 #include "win/files.h"
 
@@ -14,9 +15,6 @@ using namespace testing_support;
 namespace {
 
 const char* const kCaption = "Installation de Korvalix32";
-const char* const kStartUpError =
-    "Param\xE8tres d'installation erron\xE9s,\rou impossible d'\xE9\x63rire dans le dossier temporaire.\r\r"
-    "L'installation ne peut pas continuer.";
 const char* const kAbsentFolder = "TMP=C:\\dossier\\absent\\";
 
 std::string Installer(const std::string& name) { return TestFolder() + name + ".exe"; }
@@ -40,7 +38,8 @@ bool HoldsWorkCopy(const std::string& folder) {
 }
 
 // Expects the start-up error box and no other window, answers it, and
-// expects the program to end.
+// expects the program to end with 1, the code of a start that could not be
+// made.
 void ExpectStartUpErrorThenExit(ChildProcess& installer) {
     HWND box = robot::WaitForCaption(installer.Id(), "Erreur");
     ASSERT_NE(box, nullptr);
@@ -52,7 +51,7 @@ void ExpectStartUpErrorThenExit(ChildProcess& installer) {
     EXPECT_EQ(robot::Text(buttons[0]), "Annuler");
     EXPECT_EQ(robot::TopLevelWindows(installer.Id()).size(), 1u) << "no wizard window may show";
     ASSERT_TRUE(robot::Click(buttons[0]));
-    EXPECT_NE(installer.WaitForExit(), STILL_ACTIVE);
+    EXPECT_EQ(installer.WaitForExit(), 1u);
 }
 
 // Expects the installer's main window, closes it and expects the program to

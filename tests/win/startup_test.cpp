@@ -11,6 +11,7 @@
 #include "General/WorkDir.h"
 #include "Variable/Variable.h"
 #include "install/StartUp.h"
+#include "support/expected_texts.h"
 #include "support/test_support.h"
 #include "ui/message_dialog.h"
 #include "win/files.h"
@@ -282,14 +283,7 @@ TEST_F(StartUpTest, FailedStartUpShowsTheErrorBoxAndLeavesNoWorkCopy) {
     ScopedVariable tmp("TMP", temp);
     ui::ScopedDialogCapture dialogs;
     EXPECT_FALSE(StartUp());
-    ASSERT_EQ(dialogs.Requests().size(), 1u);
-    const ui::DialogRequest& box = dialogs.Requests()[0];
-    EXPECT_EQ(box.kind, ui::DialogKind::Error);
-    EXPECT_EQ(box.title, "Erreur");
-    EXPECT_EQ(box.buttons, ui::DialogButtons::Cancel);
-    EXPECT_EQ(box.text,
-              "Param\xE8tres d'installation erron\xE9s,\rou impossible d'\xE9\x63rire dans le dossier temporaire.\r\r"
-              "L'installation ne peut pas continuer.");
+    ExpectErrorBox(OnlyBox(dialogs), kStartUpError);
     EXPECT_EQ(Parent(Installer.WorkDir), temp) << "the work folder was made there";
     EXPECT_TRUE(ListFolder(temp).empty()) << "neither the work copy nor the work folder is left";
 }

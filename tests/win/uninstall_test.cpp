@@ -171,6 +171,10 @@ protected:
                 group_ + "\\Aide de Korvalix.lnk"};
     }
 
+    // The uninstaller on the test's log, answering its question with `answer`.
+    int RunOnTheLog(ui::DialogResult answer = ui::DialogResult::Yes, unsigned quitWait = 0) {
+        return Run(std::string("\"") + kLogPath + "\"", answer, quitWait);
+    }
     int Run(const std::string& arguments, ui::DialogResult answer = ui::DialogResult::Yes, unsigned quitWait = 0) {
         ui::ScopedDialogCapture capture([&](const ui::DialogRequest& request) {
             return request.buttons == ui::DialogButtons::YesNo ? answer : ui::DialogResult::Ok;
@@ -199,7 +203,7 @@ TEST_F(UninstallTest, RemovesAnInstallationAndEverythingItRecorded) {
     const auto paths = MakeInstallation();
     WriteLog("7", Entries(ExampleEntries()));
 
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone);
+    EXPECT_EQ(RunOnTheLog(), kUninstallDone);
 
     for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
     EXPECT_FALSE(Exists(kLogPath));
@@ -250,7 +254,7 @@ TEST_F(UninstallTest, ALogWithoutSetupSectionChangesNothing) {
     const auto paths = MakeInstallation();
     testing_support::WriteFile(
         kLogPath, kSetupLogInformation + Entries(ExampleEntries()));
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallNoLog);
+    EXPECT_EQ(RunOnTheLog(), kUninstallNoLog);
     ASSERT_EQ(dialogs_.size(), 1u);
     EXPECT_EQ(LastDialog().kind, ui::DialogKind::Error);
     EXPECT_NE(LastDialog().text.find("[Setup]"), std::string::npos);
@@ -260,7 +264,7 @@ TEST_F(UninstallTest, ALogWithoutSetupSectionChangesNothing) {
 TEST_F(UninstallTest, AnsweringNoChangesNothing) {
     const auto paths = MakeInstallation();
     WriteLog("7", Entries(ExampleEntries()));
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\"", ui::DialogResult::No), kUninstallCancelled);
+    EXPECT_EQ(RunOnTheLog(ui::DialogResult::No), kUninstallCancelled);
     ASSERT_EQ(dialogs_.size(), 1u);
     ExpectNothingChanged(paths);
 }
@@ -285,7 +289,7 @@ TEST_F(UninstallTest, EntriesAlreadyGoneAreSkippedSilently) {
     ASSERT_TRUE(::DeleteFileA(paths[5].c_str()));
     WriteLog("7", Entries(ExampleEntries()));
 
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone);
+    EXPECT_EQ(RunOnTheLog(), kUninstallDone);
     for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
     EXPECT_EQ(LastDialog().kind, ui::DialogKind::Information);
     EXPECT_EQ(LastDialog().text, "Korvalix32 a été désinstallé.\r\r9 éléments ont été supprimés.");
@@ -303,7 +307,7 @@ TEST_F(UninstallTest, AFileInUseIsReportedAndScheduledForTheRestart) {
     ChildProcess holder("\"" + running + "\" \"" + held + "\"");
     ASSERT_TRUE(HeldBy(holder, held));
 
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallRestartNeeded);
+    EXPECT_EQ(RunOnTheLog(), kUninstallRestartNeeded);
     for (const std::string& path : paths) {
         if (path == held || path == running) continue;
         EXPECT_FALSE(Exists(path)) << path;
@@ -355,7 +359,7 @@ TEST_F(UninstallTest, ABrokenOrHugeCounterDoesNotMatter) {
 
         // The work is bounded by the sections present, not by the counter
         // (the plan's own tests show it); here the removal itself.
-        EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone) << counter;
+        EXPECT_EQ(RunOnTheLog(), kUninstallDone) << counter;
         for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << counter << " " << path;
         EXPECT_FALSE(Exists(kInstallDir)) << counter;
     }
@@ -379,7 +383,7 @@ TEST_F(UninstallTest, DangerousEntriesAreRefusedAndReportedAndTheLogKeepsThem) {
     entries.insert(entries.end(), dangerous.begin(), dangerous.end());
     WriteLog(std::to_string(entries.size()), Entries(entries));
 
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    EXPECT_EQ(RunOnTheLog(), kUninstallIncomplete);
     // The uninstaller that the entry starts stays with the entry, so that
     // the entry still works; everything else of the installation goes.
     EXPECT_TRUE(win::FileExists(kWindowsFile));
@@ -506,7 +510,7 @@ TEST_F(UninstallTest, TheDesktopIsRecognisedWhateverTheCaseOfItsLetters) {
     const std::string shouting = "C:\\users\\ZO\xC9\\DESKTOP\\";
     testing_support::WriteFile(kLogPath, "[Setup]\r\nNom=Korvalix32\r\nDossierInstall=" + shouting + "\r\n" +
                                              Entries({shouting + "lettre.docx"}));
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    EXPECT_EQ(RunOnTheLog(), kUninstallIncomplete);
     EXPECT_TRUE(win::FileExists(desktop + "lettre.docx"));
     EXPECT_NE(LastDialog().text.find(shouting + " : suppression refusée par sécurité (dossier du Bureau)"),
               std::string::npos)
@@ -524,7 +528,7 @@ TEST_F(UninstallTest, TheDesktopOutsideTheCodePageIsFound) {
     ASSERT_TRUE(link);
     link.reset();
     WriteLog("1", Entries({"%desktop%\\Korvalix.lnk"}));
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone) << LastDialog().text;
+    EXPECT_EQ(RunOnTheLog(), kUninstallDone) << LastDialog().text;
     EXPECT_EQ(::GetFileAttributesW((desktop + L"Korvalix.lnk").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -537,7 +541,7 @@ TEST_F(UninstallTest, AFileTheInstallationKeptIsLeftToItsOwner) {
     MakeUninstallKey("\"C:\\Program Files\\Korvalix\\uninst_KorvalixTest.exe\" \"" + std::string(kLogPath) + "\"");
     WriteLog("8", Entries(ExampleEntries()) + "[Fichier_8]\r\nConserver=1\r\nNom=" + shared + "\r\n");
 
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone) << LastDialog().text;
+    EXPECT_EQ(RunOnTheLog(), kUninstallDone) << LastDialog().text;
     EXPECT_EQ(testing_support::ReadWholeFile(shared), "version 9");
     for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
     EXPECT_FALSE(KeyExists(kUninstallKey));
@@ -555,7 +559,7 @@ TEST_F(UninstallTest, TheUsersOwnFilesInTheFolderSurvive) {
     MakeFile(group_ + "\\Mon raccourci.lnk");
     WriteLog("7", Entries(ExampleEntries()));
 
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    EXPECT_EQ(RunOnTheLog(), kUninstallIncomplete);
     for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
     EXPECT_TRUE(win::FileExists(own));
     EXPECT_TRUE(win::FileExists(ownFolder + "\\partie1.sav"));
@@ -577,7 +581,7 @@ TEST_F(UninstallTest, AContinuedLogOfTwoInstallationsIsUndoneAtOnce) {
     second.insert(second.begin() + 2, added);
     WriteLog("15", Entries(ExampleEntries()) + Entries(second, 8));
 
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallDone);
+    EXPECT_EQ(RunOnTheLog(), kUninstallDone);
     paths.push_back(added);
     for (const std::string& path : paths) EXPECT_FALSE(Exists(path)) << path;
     EXPECT_FALSE(Exists(kInstallDir));
@@ -591,7 +595,7 @@ TEST_F(UninstallTest, TheEntryOfAnotherInstallationIsKept) {
     MakeUninstallKey(std::string(kWindowsFile) + " \"D:\\Autre\\setup.log\"");
     WriteLog("7", Entries(ExampleEntries()));
 
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    EXPECT_EQ(RunOnTheLog(), kUninstallIncomplete);
     EXPECT_TRUE(KeyExists(kUninstallKey));
     EXPECT_NE(LastDialog().text.find("Entrée « KorvalixTest » de la liste des programmes installés : entrée "
                                      "conservée car elle appartient à une autre installation"),
@@ -611,7 +615,7 @@ TEST_F(UninstallTest, RunningCopiesAreAskedToQuitFirst) {
             std::this_thread::sleep_for(20ms);
         }
     });
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\"", ui::DialogResult::Yes, 1500), kUninstallDone);
+    EXPECT_EQ(RunOnTheLog(ui::DialogResult::Yes, 1500), kUninstallDone);
     stop = true;
     watcher.join();
     EXPECT_TRUE(seen);
@@ -623,7 +627,7 @@ TEST_F(UninstallTest, ASignalFileOfTheUsersIsLeftAlone) {
     WriteLog("7", Entries(ExampleEntries()));
     const std::string signal = std::string(kInstallDir) + "korvalix.quit";
     MakeFile(signal, "à moi");
-    EXPECT_EQ(Run(std::string("\"") + kLogPath + "\""), kUninstallIncomplete);
+    EXPECT_EQ(RunOnTheLog(), kUninstallIncomplete);
     EXPECT_EQ(testing_support::ReadWholeFile(signal), "à moi");
 }
 

@@ -37,14 +37,14 @@ constexpr uint64_t kLogSizeLimit = 64 << 20;
 
 
 // Asks running copies of the application to close before their files are
-// replaced: a signal file that lives for two seconds.  Any failure just ends
-// the attempt.
+// replaced: a signal file that lives for two seconds (the installer state's
+// wait).  Any failure just ends the attempt.
 void SignalRunningCopiesToQuit(RunProgress& page) {
     page.SetStatus("Vérifications en cours...", false);
     page.Step();
     const std::string signal = Installer.InstallDir + kQuitSignalName;
     if (!win::CreateEmptyFile(signal)) return;
-    ::Sleep(2000);
+    ::Sleep(Installer.QuitSignalWait);
     win::DeleteFileIfPresent(signal);
 }
 

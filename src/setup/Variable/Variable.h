@@ -37,6 +37,9 @@ struct InstallerState {
     // How the start ended, for the exit code.  Until the run completes, the
     // person has left the wizard: that is cancelling.
     core::SetupResult Result = core::SetupResult::Cancelled;
+    // Milliseconds the running copies of the application have to quit before
+    // their files are replaced; tests that do not look at the signal set 0.
+    unsigned QuitSignalWait = 2000;
 };
 
 // The one process-wide instance.

@@ -45,10 +45,12 @@ inline void RemoveDefaultInstallation(const std::string& installDir) {
 
 // The installer state as the start-up leaves it for the manifest the test
 // process carries, with its work copy in `workFolder`; then the choices of
-// the options page: `installDir` and both shortcut options.  False when the
-// manifest could not be written out or read.
+// the options page: `installDir` and both shortcut options.  Running copies
+// get no time to quit: only the test of that signal waits for them.  False
+// when the manifest could not be written out or read.
 inline bool StartUpForRun(const std::string& workFolder, const std::string& installDir) {
     Installer = InstallerState{};
+    Installer.QuitSignalWait = 0;
     Installer.WorkDir = workFolder;
     if (!ExtractSetupList() || ReadSetupList() != 0) return false;
     Installer.InstallDir = installDir;

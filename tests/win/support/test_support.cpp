@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "ui/application.h"
 #include "win/files.h"
 #include "win/wide_text.h"
@@ -242,6 +244,22 @@ bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
         if (std::chrono::steady_clock::now() >= deadline) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+ui::DialogRequest OnlyBox(const ui::ScopedDialogCapture& capture) {
+    const std::vector<ui::DialogRequest>& boxes = capture.Requests();
+    if (boxes.size() == 1) return boxes[0];
+    std::string shown;
+    for (const ui::DialogRequest& box : boxes) shown += "\n  [" + box.title + "] " + box.text;
+    ADD_FAILURE() << boxes.size() << " boxes where one was expected" << shown;
+    return {ui::DialogKind::Error, "", "", ui::DialogButtons::Ok};
+}
+
+void ExpectErrorBox(const ui::DialogRequest& box, const std::string& text) {
+    EXPECT_EQ(box.kind, ui::DialogKind::Error);
+    EXPECT_EQ(box.title, "Erreur");
+    EXPECT_EQ(box.buttons, ui::DialogButtons::Cancel);
+    EXPECT_EQ(box.text, text);
 }
 
 }  // namespace testing_support

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "robot.h"
+#include "ui/message_dialog.h"
 #include "win/handle.h"
 
 namespace testing_support {
@@ -90,6 +91,13 @@ public:
 private:
     win::StartedProcess process_;
 };
+
+// The one box `capture` recorded.  When it recorded none or several, a
+// failure that lists them, and a box with no title and no text.
+ui::DialogRequest OnlyBox(const ui::ScopedDialogCapture& capture);
+// The installer's error box with this text: "Erreur", its icon, a single
+// "Annuler".
+void ExpectErrorBox(const ui::DialogRequest& box, const std::string& text);
 
 // The child controls of a window of the given class, in z-order.  Other
 // windows are found and driven with the robot (tests/robot/robot.h).

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/expected_texts.h"
 #include "support/test_support.h"
 #include "win/files.h"
 #include "win/handle.h"
@@ -26,6 +27,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing_support::ChildProcess;
+using testing_support::CopyFailure;
 using testing_support::ReadWholeFile;
 
 const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvalix";
@@ -469,8 +471,7 @@ TEST_F(Unattended, AnErrorGoesToTheJournalAndTheExitCode) {
     EXPECT_TRUE(win::FileExists(wizard::WindowsFolder() + "uninst_Korvalix.exe")) << "the file before it stays";
     EXPECT_TRUE(EntryExists()) << "what was installed can be removed";
     const std::string text = ReadWholeFile(journal_);
-    EXPECT_TRUE(Contains(text, "  Erreur : Impossible de copier le fichier \"korvalix.exe\". Vérifiez que Korvalix32 "
-                               "n'est pas déjà lancé !\r\n"))
+    EXPECT_TRUE(Contains(text, "  Erreur : " + CopyFailure("korvalix.exe") + "\r\n"))
         << text;
     EXPECT_TRUE(Contains(text, "  L'installation a échoué. Code de sortie : 1.\r\n")) << text;
     holder.Kill();

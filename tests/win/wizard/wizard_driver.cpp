@@ -1,5 +1,7 @@
 #include "wizard/wizard_driver.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 #include "support/test_support.h"
@@ -121,6 +123,20 @@ DWORD Installer::WaitForExit(DWORD milliseconds) const {
     DWORD status = STILL_ACTIVE;
     ::GetExitCodeProcess(process_.process(), &status);
     return status;
+}
+
+bool PickFirstFolderInside(HWND dialog) {
+    if (!robot::PressKeys(dialog, "shift+Tab") ||
+        !robot::WaitUntil([&] { return robot::ClassName(robot::FocusedControl(dialog)) == "SysTreeView32"; }))
+        return false;
+    HWND tree = robot::FocusedControl(dialog);
+    const auto selected = [&] { return ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0); };
+    const LRESULT folder = selected();
+    const auto expanded = [&] {
+        return (::SendMessageW(tree, TVM_GETITEMSTATE, folder, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    };
+    if (!robot::PressKeys(dialog, "Right") || !robot::WaitUntil(expanded)) return false;
+    return robot::PressKeys(dialog, "Down") && robot::WaitUntil([&] { return selected() != folder; });
 }
 
 }  // namespace wizard

@@ -66,6 +66,12 @@ private:
     HWND page1_ = nullptr;
 };
 
+// In the folder dialog of a running installer, as a person picks with the
+// keyboard: from "OK", where the dialog puts the focus, back to the folder
+// tree; Right opens the selected folder, Down goes to its first folder.
+// False when a key does not do what it should.
+[[nodiscard]] bool PickFirstFolderInside(HWND dialog);
+
 // A user whose name Windows-1252 cannot write, on a machine whose code page
 // is 1252: his temporary folder is C:\Łukasz\Temp, and he starts the
 // installer from C:\Łukasz\install.exe.  Making the object makes both.

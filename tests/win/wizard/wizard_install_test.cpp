@@ -144,19 +144,7 @@ TEST_F(WizardInstall, AFolderChosenInTheDialogOutsideWindows1252) {
     ASSERT_TRUE(robot::PressKeys(page2, "alt+p"));
     HWND dialog = robot::WaitForCaption(installer.Id(), "Veuillez choisir le répertoire d'installation");
     ASSERT_NE(dialog, nullptr);
-    // The dialog gives the focus to "OK"; the folder tree comes before it.
-    ASSERT_TRUE(robot::PressKeys(dialog, "shift+Tab"));
-    ASSERT_TRUE(robot::WaitUntil([&] { return robot::ClassName(robot::FocusedControl(dialog)) == "SysTreeView32"; }));
-    // Right opens C:\Programmes, Down goes to its only folder.
-    HWND tree = robot::FocusedControl(dialog);
-    const auto selected = [&] { return ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0); };
-    const LRESULT programmes = selected();
-    ASSERT_TRUE(robot::PressKeys(dialog, "Right"));
-    ASSERT_TRUE(robot::WaitUntil([&] {
-        return (::SendMessageW(tree, TVM_GETITEMSTATE, programmes, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
-    }));
-    ASSERT_TRUE(robot::PressKeys(dialog, "Down"));
-    ASSERT_TRUE(robot::WaitUntil([&] { return selected() != programmes; }));
+    ASSERT_TRUE(wizard::PickFirstFolderInside(dialog));
     ASSERT_TRUE(robot::PressKeys(dialog, "Return"));
     ASSERT_TRUE(robot::WaitUntil([&] { return !::IsWindow(dialog); }));
     EXPECT_TRUE(robot::WaitUntil([&] { return installer.Destination() == shortForm; })) << installer.Destination();

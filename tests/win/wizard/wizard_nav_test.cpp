@@ -1,7 +1,7 @@
 // The wizard's pages 1 to 3 in install.exe, driven by the robot: the
 // destination and how it is kept between pages, the shortcut summary, the
-// warnings for an empty or unsuitable destination, and every way of leaving
-// early.
+// warning for an unsuitable destination (for an empty one: pages_test), and
+// every way of leaving early.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -104,27 +104,6 @@ TEST_F(Wizard, BackToPage1BeforeSuivantResetsTheEditBoxButNotTheCheckBoxes) {
     EXPECT_TRUE(robot::IsChecked(installer.Control(2, kDesktop)));
 }
 
-TEST_F(Wizard, EmptyDestinationWarnsThenRestoresTheDefault) {
-    ToPage2();
-    robot::Type(installer.Edit(), "");
-    EXPECT_EQ(installer.Destination(), "");
-    ASSERT_TRUE(installer.Click(2, "Suivant"));
-    HWND box = robot::WaitForCaption(installer.Id(), "Avertissement", std::chrono::seconds(10));
-    ASSERT_NE(box, nullptr);
-    char text[256];
-    const UINT length = ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    EXPECT_EQ(std::string(text, length), "Veuillez choisir un dossier de destination !");
-    HWND ok = robot::FindControl(box, "OK", "Button");
-    ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(robot::Controls(box).size() - 2, 1u) << "one button beside the icon and the text";
-    ASSERT_TRUE(robot::Click(ok));
-    ASSERT_TRUE(robot::WaitUntilGone(installer.Id(), "#32770"));
-    EXPECT_TRUE(robot::WaitUntil([&] { return installer.Destination() == kDefaultDestination; }))
-        << installer.Destination();
-    EXPECT_TRUE(installer.Showing(2));
-    EXPECT_FALSE(installer.Showing(3));
-}
-
 // A destination that the uninstaller would never clean is refused with its
 // reason, and the page stays, with what was typed, to be corrected.
 TEST_F(Wizard, AFolderTheUninstallerWouldNotCleanIsRefused) {
@@ -201,19 +180,22 @@ TEST_F(Wizard, FolderDialogReplacesTheEditBoxOrLeavesItAlone) {
     };
     const auto press = [](HWND box, int button) { ASSERT_TRUE(robot::Click(::GetDlgItem(box, button))); };
 
-    // OK puts the chosen folder's path in place of the whole text, as the
-    // dialog gives it (no name appended).  A folder that does not exist
-    // cannot be selected, so the dialog gives back its own first choice.
-    robot::Type(installer.Edit(), "D:\\Nulle part");
+    // OK puts the folder the person picks in place of the whole text, as
+    // the dialog gives it (no name appended): the one folder inside the
+    // folder the box names.
+    const std::string parent = "C:\\Parcourir";
+    const std::string picked = parent + "\\Choisi";
+    ::CreateDirectoryA(parent.c_str(), nullptr);
+    ::CreateDirectoryA(picked.c_str(), nullptr);
+    ASSERT_TRUE(win::FolderExists(picked));
+    robot::Type(installer.Edit(), parent);
     HWND box = browse();
     ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(wizard::PickFirstFolderInside(box));
     press(box, IDOK);
     ASSERT_TRUE(robot::WaitUntilGone(installer.Id(), "#32770"));
-    EXPECT_TRUE(robot::WaitUntil([&] { return installer.Destination() != "D:\\Nulle part"; }));
-    const std::string chosen = installer.Destination();
-    const DWORD attributes = ::GetFileAttributesA(chosen.c_str());
-    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << chosen;
-    EXPECT_NE(chosen.back(), '\\') << chosen;
+    EXPECT_TRUE(robot::WaitUntil([&] { return installer.Destination() == picked; })) << installer.Destination();
+    testing_support::RemoveTree(parent);
 
     // Cancel leaves whatever the box holds.
     robot::Type(installer.Edit(), "D:\\Ailleurs");
