@@ -2,6 +2,7 @@
 
 #include "win/handle.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <memory>
@@ -235,6 +236,23 @@ void Type(HWND edit, const std::string& text) {
     ::SendMessageTimeoutA(edit, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kAnswerTimeout, &ignored);
     ::SendMessageTimeoutA(edit, WM_CLEAR, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeout, &ignored);
     for (unsigned char c : text) ::SendMessageTimeoutA(edit, WM_CHAR, c, 1, SMTO_ABORTIFHUNG, kAnswerTimeout, &ignored);
+}
+
+bool ClickCloseBox(HWND window) {
+    // The box is wherever the window says it is: the first point of its
+    // title bar, from the right, that it answers HTCLOSE for.
+    RECT rect;
+    if (!::IsWindowVisible(window) || !::GetWindowRect(window, &rect)) return false;
+    const int right = std::min<int>(rect.right, ::GetSystemMetrics(SM_CXSCREEN)) - 1;
+    const int top = std::max<int>(rect.top, 0);
+    for (int y = top; y < top + 64; y += 2)
+        for (int x = right; x > right - 160; x -= 2) {
+            DWORD_PTR hit = HTNOWHERE;
+            ::SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, kAnswerTimeout, &hit);
+            if (hit == HTCLOSE)
+                return RunXdotool("mousemove " + std::to_string(x - 2) + " " + std::to_string(y + 2) + " click 1");
+        }
+    return false;
 }
 
 void Close(HWND window) {

@@ -74,6 +74,10 @@ bool PressKeys(HWND window, const std::string& keys);
 HWND FocusedControl(HWND window);
 // Asks a window to close, as its close box does.
 void Close(HWND window);
+// Clicks the close box of a top-level window's title bar, as a person does:
+// the window is activated by the click, as it is then.  False when no close
+// box shows or xdotool fails.
+bool ClickCloseBox(HWND window);
 // The window that has the keyboard focus in the thread of `window`.
 HWND FocusOf(HWND window);
 
