@@ -39,7 +39,7 @@ void RemoveFolder(const std::string& folder, int files) {
 double Install(int files, const std::string& folder) {
     Installer.FileCount = files;
     Installer.InstallDir = folder;
-    SilentPage page;
+    UnseenProgress page;
     const double start = Seconds();
     RunInstallation(page);
     const double elapsed = Seconds() - start - 2.0;

@@ -33,7 +33,7 @@ int main() {
     std::vector<double> milliseconds;
     for (int run = 1; run <= kRuns; ++run) {
         Installer.InstallDir = "C:\\Program Files\\Korvalix banc " + std::to_string(run) + "\\";
-        SilentPage page;
+        UnseenProgress page;
         const double start = Seconds();
         RunInstallation(page);
         const double elapsed = Seconds() - start;

@@ -1,6 +1,6 @@
 #pragma once
-// What the benchmarks of whole runs share: the installer's start-up, a
-// progress page nobody sees, and a clock in seconds.
+// What the benchmarks of whole runs share: the installer's start-up and a
+// clock in seconds.
 
 #include <windows.h>
 
@@ -10,18 +10,6 @@
 #include "General/SetupList.h"
 #include "General/WorkDir.h"
 #include "Variable/Variable.h"
-
-// Records only how the run ended.
-class SilentPage : public RunProgress {
-public:
-    void SetBar(int32_t, int32_t) override {}
-    void SetStatus(const std::string&, bool) override {}
-    void Step() override {}
-    void ProcessMessages() override {}
-    bool CancelRequested() const override { return false; }
-    void Complete(bool isFailure) override { failed = isFailure; }
-    bool failed = true;
-};
 
 // The work folder and the manifest the process carries, read into the
 // installer state; false, said, when that fails.

@@ -6,17 +6,6 @@ namespace core {
 
 namespace {
 
-// The platform counts Ctrl-Z as a blank too.
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\x1a';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 // Copies at most bufferSize - 1 characters and removes one pair of matching
 // quotes; the closing quote only when it fits into the buffer.
 std::string CopyEntry(std::string_view value, size_t bufferSize) {
@@ -43,7 +32,7 @@ IniFile IniFile::Parse(std::string_view bytes) {
     while (position < bytes.size()) {
         size_t end = position;
         while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
-        std::string_view line = Trim(bytes.substr(position, end - position));
+        std::string_view line = TrimProfileBlanks(bytes.substr(position, end - position));
         position = end;
         while (position < bytes.size() && (bytes[position] == '\n' || bytes[position] == '\r')) ++position;
         if (line.empty()) continue;
@@ -51,7 +40,7 @@ IniFile IniFile::Parse(std::string_view bytes) {
         if (line.front() == '[') {
             const size_t close = line.rfind(']');
             if (close != std::string_view::npos && close > 0) {
-                file.sections_.push_back({std::string(Trim(line.substr(1, close - 1))), {}});
+                file.sections_.push_back({std::string(TrimProfileBlanks(line.substr(1, close - 1))), {}});
                 continue;
             }
             // A header without "]" is read as an ordinary line.
@@ -62,8 +51,8 @@ IniFile IniFile::Parse(std::string_view bytes) {
         if (equals == std::string_view::npos) {
             entry.key = std::string(line);
         } else {
-            entry.key = std::string(Trim(line.substr(0, equals)));
-            entry.value = std::string(Trim(line.substr(equals + 1)));
+            entry.key = std::string(TrimProfileBlanks(line.substr(0, equals)));
+            entry.value = std::string(TrimProfileBlanks(line.substr(equals + 1)));
         }
         file.sections_.back().entries.push_back(std::move(entry));
     }
@@ -73,14 +62,14 @@ IniFile IniFile::Parse(std::string_view bytes) {
 
 const IniFile::Section* IniFile::FindSection(std::string_view section) const {
     // Only the first section of a name counts, as on the platform.
-    const auto found = firstOfName_.find(LowerAscii(Trim(section)));
+    const auto found = firstOfName_.find(LowerAscii(TrimProfileBlanks(section)));
     return found == firstOfName_.end() ? nullptr : &sections_[found->second];
 }
 
 const std::string* IniFile::FindValue(std::string_view section, std::string_view key) const {
     const Section* found = FindSection(section);
     if (!found) return nullptr;
-    key = Trim(key);
+    key = TrimProfileBlanks(key);
     for (const Entry& entry : found->entries)
         if (EqualsIgnoreCase(entry.key, key)) return entry.value ? &*entry.value : nullptr;
     return nullptr;

@@ -4,26 +4,6 @@
 
 namespace core {
 
-namespace {
-
-// The platform counts CR and Ctrl-Z as blanks too.
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\x1a';
-}
-
-std::string_view TrimFront(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    return text;
-}
-
-std::string_view TrimBack(std::string_view text) {
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-
-}  // namespace
-
 ProfileText ProfileText::Parse(std::string_view bytes) {
     ProfileText text;
     Section current;  // the lines above the first header
@@ -32,7 +12,7 @@ ProfileText ProfileText::Parse(std::string_view bytes) {
     while (position < bytes.size()) {
         size_t end = position;
         while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
-        const std::string_view line = TrimBack(TrimFront(bytes.substr(position, end - position)));
+        const std::string_view line = TrimProfileBlanks(bytes.substr(position, end - position));
         position = end;
         while (position < bytes.size() && (bytes[position] == '\n' || bytes[position] == '\r')) ++position;
         if (line.empty()) continue;
@@ -41,7 +21,7 @@ ProfileText ProfileText::Parse(std::string_view bytes) {
             const size_t close = line.rfind(']');
             if (close != std::string_view::npos) {
                 text.Append(std::move(current));
-                current = Section{std::string(TrimBack(TrimFront(line.substr(1, close - 1)))), {}, 0};
+                current = Section{std::string(TrimProfileBlanks(line.substr(1, close - 1))), {}, 0};
                 lastKeyUnnamed = false;
                 continue;
             }
@@ -51,8 +31,8 @@ ProfileText ProfileText::Parse(std::string_view bytes) {
         if (equals == std::string_view::npos) {
             key.name = std::string(line);
         } else {
-            key.name = std::string(TrimBack(line.substr(0, equals)));
-            key.value = std::string(TrimFront(line.substr(equals + 1)));
+            key.name = std::string(TrimProfileBlanksBack(line.substr(0, equals)));
+            key.value = std::string(TrimProfileBlanksFront(line.substr(equals + 1)));
         }
         // The platform drops a line without a name after another one.
         const bool unnamed = key.name.empty();
@@ -78,18 +58,18 @@ void ProfileText::Append(Section section) {
 }
 
 ProfileText::Change ProfileText::Set(std::string_view sectionName, std::string_view keyName, std::string_view value) {
-    value = TrimFront(value);
+    value = TrimProfileBlanksFront(value);
     // Names are looked up without their blanks; a new one keeps those after it.
-    sectionName = TrimFront(sectionName);
-    keyName = TrimFront(keyName);
-    const auto found = firstOfName_.find(LowerAscii(TrimBack(sectionName)));
+    sectionName = TrimProfileBlanksFront(sectionName);
+    keyName = TrimProfileBlanksFront(keyName);
+    const auto found = firstOfName_.find(LowerAscii(TrimProfileBlanksBack(sectionName)));
     if (found == firstOfName_.end()) {
         Append(Section{std::string(sectionName), {Key{std::string(keyName), std::string(value)}}, 0});
         return {true, sections_.size() - 1, 0};
     }
     Section& section = sections_[found->second];
     const Change change{true, found->second, section.size};
-    const std::string_view wanted = TrimBack(keyName);
+    const std::string_view wanted = TrimProfileBlanksBack(keyName);
     Key* key = nullptr;
     for (Key& candidate : section.keys)
         if (EqualsIgnoreCase(candidate.name, wanted)) {

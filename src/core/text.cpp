@@ -107,6 +107,24 @@ std::string LowerAscii(std::string_view text) {
     return lower;
 }
 
+bool IsProfileBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\x1a';
+}
+
+std::string_view TrimProfileBlanksFront(std::string_view text) {
+    while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
+    return text;
+}
+
+std::string_view TrimProfileBlanksBack(std::string_view text) {
+    while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string_view TrimProfileBlanks(std::string_view text) {
+    return TrimProfileBlanksBack(TrimProfileBlanksFront(text));
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {

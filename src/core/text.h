@@ -44,6 +44,13 @@ std::string LowerAscii(std::string_view text);
 // section and key names.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
+// The blanks profile files trim around names and values: the platform counts
+// carriage returns and Ctrl-Z among them.
+bool IsProfileBlank(char c);
+std::string_view TrimProfileBlanksFront(std::string_view text);
+std::string_view TrimProfileBlanksBack(std::string_view text);
+std::string_view TrimProfileBlanks(std::string_view text);  // both ends
+
 // The character a Windows-1252 byte stands for.
 char16_t Cp1252ToUnicode(unsigned char byte);
 

@@ -25,3 +25,17 @@ public:
     // final verdict.
     virtual void Complete(bool failed) = 0;
 };
+
+// A progress page nobody sees, for a run without windows (/S) and for the
+// benchmarks: nothing to show, nobody to cancel; it keeps how the run ended.
+class UnseenProgress final : public RunProgress {
+public:
+    void SetBar(int32_t, int32_t) override {}
+    void SetStatus(const std::string&, bool) override {}
+    void Step() override {}
+    void ProcessMessages() override {}
+    bool CancelRequested() const override { return false; }
+    void Complete(bool isFailure) override { failed = isFailure; }
+
+    bool failed = true;  // until the run completes
+};

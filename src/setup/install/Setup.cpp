@@ -28,17 +28,6 @@
 
 namespace {
 
-// The progress page of /S: no window, nothing to show, nobody to cancel.
-class WindowlessProgress final : public RunProgress {
-public:
-    void SetBar(int32_t, int32_t) override {}
-    void SetStatus(const std::string&, bool) override {}
-    void Step() override {}
-    void ProcessMessages() override {}
-    bool CancelRequested() const override { return false; }
-    void Complete(bool) override {}
-};
-
 const char* Verdict(core::SetupResult result) {
     switch (result) {
     case core::SetupResult::Installed: return "L'installation s'est terminée avec succès.";
@@ -172,7 +161,7 @@ int RunSetup(const std::string& arguments) {
     if (switches.NobodyAnswers()) ChooseWithoutAPerson();
 
     if (switches.ShowsNoWindow()) {
-        WindowlessProgress progress;
+        UnseenProgress progress;  // /S: no window
         if (VerifyInstaller(progress)) RunInstallationShowingErrors(progress);
         RemoveWorkDir();
     } else {
