@@ -49,15 +49,11 @@ int main() {
     steps.Mark("work folder and manifest");
     {
         MainWindows windows;
-        steps.Mark("the five windows created");
-        windows.Show();
-        MSG message;
-        while (!::IsWindowVisible(Form1->Handle()) || ::GetUpdateRect(Form1->Handle(), nullptr, FALSE))
-            if (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageA(&message);
-            }
+        steps.Mark("background and page 1 created");
+        windows.ShowFirstPage();
         steps.Mark("background and page 1 shown and painted");
+        windows.CreateLaterPages();
+        steps.Mark("pages 2 to 4 created, page 1 on the screen");
     }
     steps.Mark("windows destroyed, work copy removed");
     return 0;

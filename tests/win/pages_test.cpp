@@ -1,7 +1,8 @@
 // The wizard's pages inside the test process, where the installer state and
 // the message boxes can be seen directly: the default destination from the
-// registry's Program Files folder, what "Suivant" on page 2 stores, and the
-// warning for an empty destination.
+// registry's Program Files folder, a click on page 1 before the later pages
+// are made, what "Suivant" on page 2 stores, and the warning for an empty
+// destination.
 #include <gtest/gtest.h>
 
 #include "support/test_support.h"
@@ -68,7 +69,7 @@ TEST(ShortcutSummary, FourChoices) {
     EXPECT_EQ(ShortcutSummary(false, false), "Aucun");
 }
 
-class OptionsPage : public ::testing::Test {
+class Pages : public ::testing::Test {
 protected:
     void SetUp() override {
         testing_support::DropQuitMessages();
@@ -78,10 +79,33 @@ protected:
         Installer.DefaultFolderName = "Korvalix";
         Installer.WorkDir = work.Path();  // the background removes it when it goes
         windows.emplace();
+    }
+    void TearDown() override { windows.reset(); }
+
+    testing_support::ScratchFolder work{"work"};
+    ui::Application application;
+    std::optional<MainWindows> windows;
+};
+
+// Page 1 reaches the screen before the later pages exist. A click given the
+// moment it appears waits in the queue and finds page 2 made.
+TEST_F(Pages, AClickAtPageOnesFirstSightReachesPageTwo) {
+    ::PostMessageA(::FindWindowExA(Form1->Handle(), nullptr, "Button", "Suivant"), BM_CLICK, 0, 0);
+    windows->Show();
+    ASSERT_NE(Form2, nullptr);
+    EXPECT_TRUE(testing_support::PumpUntil([] { return Form2->Visible(); }));
+    EXPECT_EQ(SetupForm->CurrentPage, 2);
+    EXPECT_FALSE(Form1->Visible());
+}
+
+class OptionsPage : public Pages {
+protected:
+    void SetUp() override {
+        Pages::SetUp();
+        windows->CreateLaterPages();
         SetupForm->CurrentPage = 2;
         Form2->Show();
     }
-    void TearDown() override { windows.reset(); }
 
     HWND Control(HWND page, const char* className, const char* text) {
         return ::FindWindowExA(page, nullptr, className, text);
@@ -93,10 +117,6 @@ protected:
         return text;
     }
     void Click(HWND page, const char* text) { ::SendMessageA(Control(page, "Button", text), BM_CLICK, 0, 0); }
-
-    testing_support::ScratchFolder work{"work"};
-    ui::Application application;
-    std::optional<MainWindows> windows;
 };
 
 TEST_F(OptionsPage, SuivantStoresTheFolderWithBackslashAndTheCheckBoxes) {

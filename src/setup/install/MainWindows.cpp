@@ -1,12 +1,25 @@
 #include "install/MainWindows.h"
 
+#include "Variable/Variable.h"
+
+namespace {
+
+// Paints a shown window at once rather than when the loop gets to it.
+void PaintNow(ui::Form& form) { ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+}  // namespace
+
 MainWindows::MainWindows() {
-    // Each reference is set as soon as its window exists: a later page's
-    // creation may already pump messages that reach the earlier ones.
+    // Each reference is set as soon as its window exists: a later window's
+    // creation may already send messages that reach the earlier ones.
     setupForm_ = ui::CreateForm<TSetupForm>();
     SetupForm = setupForm_.get();
     form1_ = ui::CreateForm<TForm1>();
     Form1 = form1_.get();
+}
+
+void MainWindows::CreateLaterPages() {
+    if (form4_) return;
     form2_ = ui::CreateForm<TForm2>();
     Form2 = form2_.get();
     form3_ = ui::CreateForm<TForm3>();
@@ -30,4 +43,14 @@ MainWindows::~MainWindows() {
     setupForm_.reset();
 }
 
-void MainWindows::Show() { setupForm_->Show(); }
+void MainWindows::ShowFirstPage() {
+    if (Installer.Switches.StartsOnTheProgressPage()) CreateLaterPages();
+    setupForm_->Show();
+    PaintNow(*setupForm_);
+    if (ui::Form* page = PageByNumber(SetupForm->CurrentPage)) PaintNow(*page);
+}
+
+void MainWindows::Show() {
+    ShowFirstPage();
+    CreateLaterPages();
+}

@@ -14,15 +14,24 @@
 
 class MainWindows {
 public:
-    // Creates the background window (the main window), then the four pages,
-    // and sets the process-wide references.
+    // Creates the background window (the main window) and page 1, and sets
+    // their process-wide references.
     MainWindows();
     ~MainWindows();
     MainWindows(const MainWindows&) = delete;
     MainWindows& operator=(const MainWindows&) = delete;
 
-    // Shows the main window, as the message loop starts; it shows page 1.
+    // Shows the first page over the background, both painted, then creates
+    // pages 2 to 4, before the message loop starts.
     void Show();
+
+    // The two halves of Show, for those who time them.  Pages 2 to 4 are made
+    // once page 1 is on the screen, so a person sees it sooner; a key or a
+    // click given meanwhile waits in the queue until the loop runs, by when
+    // every page exists.  A run that starts on the progress page makes them
+    // first.
+    void ShowFirstPage();
+    void CreateLaterPages();
 
 private:
     ui::FormPtr<TSetupForm> setupForm_;
