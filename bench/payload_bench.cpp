@@ -289,7 +289,7 @@ int main(int argc, char** argv) {
     std::printf("longest time without handling messages while it inflates: %.1f ms (target <= 100)\n",
                 longestGapMs);
     std::printf("  before the first chunk %.1f ms, after the last one %.1f ms\n", firstGapMs, lastGapMs);
-    std::printf("working set: idle %.1f MiB, peak during inflation %.1f MiB, %+.2f MiB (target <= 8)\n",
+    std::printf("working set: idle %.1f MiB, peak during inflation %.1f MiB, %+.2f MiB (target <= 8, goal 4)\n",
                 MiB(idle), MiB(peak.load()), MiB(peak.load() - idle));
 
     if (argc > 1) {

@@ -71,10 +71,9 @@ void BackgroundSink::WriteAll() {
             continue;
         }
         if (dropped) continue;
-        // The disk takes the file a ring's worth at a time: one flush of the
-        // whole file at the end would hold the caller for as long as the
-        // disk needs, and a flush longer than the ring can absorb would
-        // hold the inflation.  The slot is free again meanwhile.
+        // The disk takes the file a few megabytes at a time: one flush of
+        // the whole file at the end would hold the caller for as long as the
+        // disk needs.  The slot is free again meanwhile.
         unflushed += size;
         if (unflushed >= kFlushEvery) {
             unflushed = 0;

@@ -13,15 +13,17 @@
 namespace win {
 
 // A sink that hands each chunk to a writer thread, which passes it on to
-// `target` in order, and calls `flush` after each ring's worth of bytes and
-// at the end.  The chunks wait in a bounded ring of buffers, so no more than
-// kSlots chunks (about 2 MiB) are ever in flight, whatever the size of the
-// file.  A failed write or flush is reported by the next Write or by Finish,
-// and stops the writing: the rest is dropped.
+// `target` in order, and calls `flush` after every kFlushEvery bytes and at
+// the end.  The chunks wait in a bounded ring of buffers, so no more than
+// kSlots chunks (480 KiB) are ever in flight, whatever the size of the file.
+// A failed write or flush is reported by the next Write or by Finish, and
+// stops the writing: the rest is dropped.
 class BackgroundSink final : public core::InflateSink {
 public:
-    static constexpr size_t kSlots = 32;
-    static constexpr size_t kFlushEvery = kSlots * core::kInflateChunk;
+    // Inflation fills the ring in about a millisecond: a larger one would
+    // only hide a longer flush, and costs memory the whole run.
+    static constexpr size_t kSlots = 8;
+    static constexpr size_t kFlushEvery = 32 * core::kInflateChunk;  // about 2 MiB
 
     // `target` and `flush` are used on the writer thread only, until Finish
     // returns or the sink is destroyed.  `whileWaiting` is called on the

@@ -323,7 +323,9 @@ TEST(BackgroundSink, AFlushThatFailsOnTheWayFailsTheFile) {
         });
         const std::vector<uint8_t> chunk(core::kInflateChunk, 'x');
         bool refused = false;
-        for (size_t n = 0; n < 4 * win::BackgroundSink::kSlots && !refused; ++n) refused = !sink.Write(chunk);
+        const size_t chunksPerFlush = win::BackgroundSink::kFlushEvery / core::kInflateChunk;
+        for (size_t n = 0; n < 2 * chunksPerFlush + 2 * win::BackgroundSink::kSlots && !refused; ++n)
+            refused = !sink.Write(chunk);
         EXPECT_TRUE(refused) << "chunks are still taken after the failed flush";
         EXPECT_FALSE(sink.Finish());
         EXPECT_EQ(flushes, 1) << "nothing is flushed after the failure";

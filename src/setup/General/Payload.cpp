@@ -28,7 +28,7 @@ std::string DecompressionFailureText(const std::string& fileName) {
 // A file this small is written and flushed on the calling thread: starting
 // a writer thread and handing it the chunks cost more than the file itself
 // (tens of milliseconds a file on a busy machine), and its flush holds the
-// page no longer than a flush between two rings does.
+// page no longer than a flush in the middle of a larger file does.
 constexpr uint64_t kWrittenHere = win::BackgroundSink::kFlushEvery;
 
 bool Fail(const std::string& text) {
