@@ -47,7 +47,7 @@ void MainWindows::ShowFirstPage() {
     if (Installer.Switches.StartsOnTheProgressPage()) CreateLaterPages();
     setupForm_->Show();
     PaintNow(*setupForm_);
-    if (ui::Form* page = PageByNumber(SetupForm->CurrentPage)) PaintNow(*page);
+    if (ui::Form* page = PageByNumber(setupForm_->CurrentPage)) PaintNow(*page);
 }
 
 void MainWindows::Show() {
