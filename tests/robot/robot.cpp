@@ -230,6 +230,13 @@ bool PressKeys(HWND window, const std::string& keys) {
     return ready && RunXdotool("key --clearmodifiers " + keys);
 }
 
+bool PressUntil(HWND window, const std::string& keys, const std::function<bool()>& done, int presses,
+                std::chrono::milliseconds patience) {
+    for (int press = 0; press < presses; ++press)
+        if (done() || !PressKeys(window, keys) || WaitUntil(done, patience)) break;
+    return done();
+}
+
 void Type(HWND edit, const std::string& text) {
     // Sent, not posted, so that the text is complete when this returns.
     DWORD_PTR ignored = 0;

@@ -69,6 +69,13 @@ void Type(HWND edit, const std::string& text);
 // seconds or xdotool fails.  What the keys do shows a moment later (see
 // WaitUntil).
 bool PressKeys(HWND window, const std::string& keys);
+// Presses `keys` until `done` holds, at most `presses` times, each press
+// given `patience` to show.  For keys a person would simply press again:
+// Tab until the wanted control has the focus (where it starts depends on
+// how far a dialog has come in setting itself up), or an arrow key that a
+// loaded machine was slow to deliver.
+bool PressUntil(HWND window, const std::string& keys, const std::function<bool()>& done, int presses = 6,
+                std::chrono::milliseconds patience = 3s);
 // The control of the top-level `window` that holds the keyboard focus; null
 // when none does (the window itself, or nothing, has it).
 HWND FocusedControl(HWND window);

@@ -126,8 +126,8 @@ DWORD Installer::WaitForExit(DWORD milliseconds) const {
 }
 
 bool PickFirstFolderInside(HWND dialog) {
-    if (!robot::PressKeys(dialog, "shift+Tab") ||
-        !robot::WaitUntil([&] { return robot::ClassName(robot::FocusedControl(dialog)) == "SysTreeView32"; }))
+    if (!robot::PressUntil(dialog, "shift+Tab",
+                           [&] { return robot::ClassName(robot::FocusedControl(dialog)) == "SysTreeView32"; }))
         return false;
     HWND tree = robot::FocusedControl(dialog);
     const auto selected = [&] { return ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0); };
