@@ -30,8 +30,8 @@ std::string ErrorBoxText(const std::string& message) {
 
 Application::Application() {
     current = this;
-    // COM waits for the first shortcut or folder dialog (win::UseCom): page 1
-    // needs none of it.
+    // COM waits for the first shortcut or folder dialog (win::ComApartment):
+    // page 1 needs none of it.
     // comctl32 is no KnownDLL: imported, it would be looked for beside the
     // program before the start-up restricts the DLL search, and as it starts
     // it loads uxtheme the same way.  Loaded here, both come from the system.

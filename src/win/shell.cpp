@@ -38,17 +38,6 @@ std::string SpecialFolderPath(int folder, HWND owner) {
     return AnsiPath(SpecialFolderPathW(folder, owner)).value_or(std::string());
 }
 
-void UseCom() {
-    struct Apartment {
-        Apartment() : initialised(SUCCEEDED(::CoInitialize(nullptr))) {}
-        ~Apartment() {
-            if (initialised) ::CoUninitialize();
-        }
-        bool initialised;
-    };
-    thread_local Apartment apartment;
-}
-
 // The three identifiers the shell links need, written out: libuuid keeps
 // every identifier of the system in a few objects, and would bring them all.
 constexpr CLSID kClsidShellLink = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -56,7 +45,6 @@ constexpr IID kIidShellLinkW = {0x000214F9, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}
 constexpr IID kIidPersistFile = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 ShellLink::ShellLink() {
-    UseCom();
     Check(::CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkW,
                              reinterpret_cast<void**>(link_.put())));
     Check(link_->QueryInterface(kIidPersistFile, reinterpret_cast<void**>(file_.put())));

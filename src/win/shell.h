@@ -14,11 +14,6 @@
 
 namespace win {
 
-// Initialises COM for the calling thread (a single-threaded apartment) the
-// first time it needs it, rather than at start-up, where it would delay the
-// first page; it is released when the thread ends.
-void UseCom();
-
 // A COM call that failed where the program cannot go on; carries the
 // system's text for the result code.
 class ComError : public core::Error {
@@ -66,7 +61,9 @@ private:
 };
 
 // COM for the calling thread, single-threaded apartment, for as long as the
-// object lives.
+// object lives.  Taken by what needs it (a shortcut, the folder dialog),
+// not at start-up, where it would delay the first page.  It is counted:
+// apartments inside one another share the first.
 class ComApartment {
 public:
     ComApartment() : initialised_(SUCCEEDED(::CoInitialize(nullptr))) {}
@@ -110,6 +107,7 @@ public:
     bool Load(const std::string& linkPath);
 
 private:
+    ComApartment apartment_;  // first: it outlives the interfaces
     ComPtr<IShellLinkW> link_;
     ComPtr<IPersistFile> file_;
 };

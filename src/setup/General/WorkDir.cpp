@@ -1,6 +1,7 @@
 #include "General/WorkDir.h"
 
-#include <chrono>
+#include <windows.h>
+
 #include <random>
 
 #include "Variable/Variable.h"
@@ -23,7 +24,9 @@ bool AcceptsFiles(const std::string& folder, std::minstd_rand& random) {
 }  // namespace
 
 std::string FindWorkDir() {
-    std::minstd_rand random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    // The tick count, not <chrono>: the clocks of the C++ library bring a
+    // threads library into the program.
+    std::minstd_rand random(::GetTickCount());
 
     const std::string temp = win::TempFolder();
     for (const std::string& parent : {temp.empty() ? temp : core::IncludeBackslash(temp), win::ExecutableFolder()}) {

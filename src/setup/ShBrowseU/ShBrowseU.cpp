@@ -23,7 +23,7 @@ bool TShBrowse::Execute() {
     info.iImage = 0;
 
     // The dialog needs COM on this thread; a failure does not stop it.
-    win::UseCom();
+    const win::ComApartment apartment;
     LPITEMIDLIST chosen = ::SHBrowseForFolderA(&info);
     if (!chosen) return false;
     ImageIndex = info.iImage;
