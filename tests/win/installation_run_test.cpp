@@ -345,6 +345,28 @@ TEST_F(InstallationRunTest, ANewerFileLeftByTheVersionGateCountsAsInstalled) {
     EXPECT_NE(Log().find("[Fichier_3]\r\nNom=" + Installer.InstallDir + "korvalix32.hlp\r\n"), std::string::npos);
 }
 
+// The run answers for the names of the folder it made from what it put
+// there, not from the disk: a name listed again, in other capitals, is the
+// file already there and replaces it, as it would in a folder that existed.
+TEST_F(InstallationRunTest, ANameListedAgainIntoTheNewFolderIsTheFileAlreadyThere) {
+    std::string manifest = Manifest();
+    const size_t third = manifest.find("[Fichier_3]");
+    std::string again = manifest.substr(third, manifest.find("[Fichier_4]") - third);
+    again.replace(again.find("[Fichier_3]"), 11, "[Fichier_5]");
+    again.replace(again.find("Nom=korvalix32.hlp"), 18, "Nom=KORVALIX32.HLP");
+    manifest.replace(manifest.find("Fichiers=4"), 10, "Fichiers=5");
+    SetManifest(manifest + again);
+    ASSERT_EQ(ReadSetupList(), 0);
+    ASSERT_EQ(Installer.FileCount, 5);
+    ASSERT_FALSE(win::FolderExists(Installer.InstallDir));
+    RunInstallation(page);
+    EXPECT_TRUE(dialogs.Requests().empty());
+    EXPECT_FALSE(page.failed);
+    EXPECT_EQ(ListFolder(Installer.InstallDir).size(), 4u) << "korvalix.exe, korvalix32.hlp, erreurs.log, setup.log";
+    EXPECT_NE(Log().find("[Fichier_5]\r\nNom=" + Installer.InstallDir + "KORVALIX32.HLP\r\n"), std::string::npos)
+        << Log();
+}
+
 TEST_F(InstallationRunTest, AnEmptyNameStopsTheFilesButNotTheGroupAndTheEntry) {
     ReplaceInManifest("Nom=korvalix.exe", "Nom=");
     RunInstallation(page);

@@ -50,11 +50,15 @@ void SignalRunningCopiesToQuit(RunProgress& page) {
 
 class Run {
 public:
-    explicit Run(RunProgress& page)
+    // `madeTheFolder`: the destination folder did not exist before this run.
+    Run(RunProgress& page, bool madeTheFolder)
         : page_(page),
           log_(Installer.InstallDir + "setup.log"),
           earlierEntries_(log_.EntryCount()),
-          manifest_(ReadManifest()) {}
+          manifest_(ReadManifest()),
+          madeTheFolder_(madeTheFolder) {
+        NotePut(Installer.InstallDir + "setup.log");
+    }
 
     void InstallFiles() {
         for (int32_t number = 1; number <= Installer.FileCount; ++number) {
@@ -268,8 +272,8 @@ private:
         const std::string path = folder + entry.Nom;
         Placed placed;
         // Each look-up of a missing name goes through the whole folder under
-        // Wine: with thousands of files, the name is looked up once.
-        const bool exists = win::FileExists(path);
+        // Wine: with thousands of files, the name is looked up once at most.
+        const bool exists = HasFile(path);
         if (exists && KeepsNewerVersion(path, core::VersionToNumber(entry.Version))) {
             Journal.Write("Fichier conservé, celui en place a une version plus récente : " + path);
             placed.kept = true;
@@ -286,7 +290,28 @@ private:
                                                          : Placement::MovedIntoPlace;
         placed.failed = InflatePayload(Installer.WorkDir + entry.Nom + ".Z", folder, entry.Nom, entry.Taille, placement,
                                        [this] { page_.ProcessMessages(); });
+        if (!placed.failed) NotePut(path);
         return placed;
+    }
+
+    // Whether a file has that path.  The folder this run made holds only
+    // what the run put there, and its names are answered from that list:
+    // asked of the disk, a missing name is searched for through the whole
+    // folder under Wine, so thousands of new files would cost the square of
+    // their number a second time.
+    bool HasFile(const std::string& path) const {
+        if (InTheFolderThisRunMade(path)) return putThere_.count(core::PathKey(path)) > 0;
+        return win::FileExists(path);
+    }
+
+    void NotePut(const std::string& path) {
+        if (InTheFolderThisRunMade(path)) putThere_.insert(core::PathKey(path));
+    }
+
+    bool InTheFolderThisRunMade(const std::string& path) const {
+        return madeTheFolder_ && path.size() > Installer.InstallDir.size() &&
+               path.compare(0, Installer.InstallDir.size(), Installer.InstallDir) == 0 &&
+               path.find('\\', Installer.InstallDir.size()) == std::string::npos;
     }
 
     // Records a payload in the uninstall log, unless it is there already.
@@ -316,12 +341,14 @@ private:
 
     void InstallEmptyFile(const core::FileEntry& entry) {
         const std::string path = Installer.InstallDir + entry.Nom;
-        if (win::FileExists(path))
+        if (HasFile(path)) {
             Journal.Write("Fichier vide déjà présent, conservé : " + path);
-        else if (win::CreateEmptyFile(path))  // a failure here is not reported to the person
+        } else if (win::CreateEmptyFile(path)) {  // a failure here is not reported to the person
+            NotePut(path);
             Journal.Write("Fichier vide créé : " + path);
-        else
+        } else {
             Journal.Write("Le fichier vide n'a pas pu être créé : " + path);
+        }
         Record(path);
         page_.Step();
     }
@@ -342,6 +369,8 @@ private:
     bool failed_ = false;
     uint64_t installedBytes_ = 0;
     std::set<std::string> recorded_;  // this run's files, when earlier ones are counted too
+    bool madeTheFolder_;
+    std::set<std::string> putThere_;  // the files this run put into the folder it made
     std::string windowsFileDir_;
     std::string groupDir_;
     std::vector<std::string> tidiedFolders_;
@@ -372,10 +401,11 @@ void RunInstallation(RunProgress& shownPage) {
     page.SetBar(plan.maximum, plan.step);
 
     const std::string createdAbove = OutermostMissingFolderAbove(Installer.InstallDir);
+    const bool madeTheFolder = !win::FolderExists(Installer.InstallDir);
     win::ForceDirectories(Installer.InstallDir);  // a failure shows when the log cannot be written
     SignalRunningCopiesToQuit(page);
 
-    Run run(page);
+    Run run(page, madeTheFolder);
     run.RecordSetupValues(createdAbove);
     run.InstallFiles();
     run.CreateStartMenuGroupIfWanted();
