@@ -57,7 +57,7 @@ public:
           earlierEntries_(log_.EntryCount()),
           manifest_(ReadManifest()),
           madeTheFolder_(madeTheFolder) {
-        NotePut(Installer.InstallDir + "setup.log");
+        NotePut(Installer.InstallDir, "setup.log");
     }
 
     void InstallFiles() {
@@ -273,7 +273,7 @@ private:
         Placed placed;
         // Each look-up of a missing name goes through the whole folder under
         // Wine: with thousands of files, the name is looked up once at most.
-        const bool exists = HasFile(path);
+        const bool exists = HasFile(folder, entry.Nom);
         if (exists && KeepsNewerVersion(path, core::VersionToNumber(entry.Version))) {
             Journal.Write("Fichier conservé, celui en place a une version plus récente : " + path);
             placed.kept = true;
@@ -290,28 +290,26 @@ private:
                                                          : Placement::MovedIntoPlace;
         placed.failed = InflatePayload(Installer.WorkDir + entry.Nom + ".Z", folder, entry.Nom, entry.Taille, placement,
                                        [this] { page_.ProcessMessages(); });
-        if (!placed.failed) NotePut(path);
+        if (!placed.failed) NotePut(folder, entry.Nom);
         return placed;
     }
 
-    // Whether a file has that path.  The folder this run made holds only
-    // what the run put there, and its names are answered from that list:
-    // asked of the disk, a missing name is searched for through the whole
-    // folder under Wine, so thousands of new files would cost the square of
-    // their number a second time.
-    bool HasFile(const std::string& path) const {
-        if (InTheFolderThisRunMade(path)) return putThere_.count(core::PathKey(path)) > 0;
-        return win::FileExists(path);
+    // Whether a file has that name in the folder.  The folder this run made
+    // holds only what the run put there, and its names are answered from
+    // that list: asked of the disk, a missing name is searched for through
+    // the whole folder under Wine, so thousands of new files would cost the
+    // square of their number a second time.
+    bool HasFile(const std::string& folder, const std::string& name) const {
+        if (IsTheFolderThisRunMade(folder)) return putThere_.count(core::PathKey(folder + name)) > 0;
+        return win::FileExists(folder + name);
     }
 
-    void NotePut(const std::string& path) {
-        if (InTheFolderThisRunMade(path)) putThere_.insert(core::PathKey(path));
+    void NotePut(const std::string& folder, const std::string& name) {
+        if (IsTheFolderThisRunMade(folder)) putThere_.insert(core::PathKey(folder + name));
     }
 
-    bool InTheFolderThisRunMade(const std::string& path) const {
-        return madeTheFolder_ && path.size() > Installer.InstallDir.size() &&
-               path.compare(0, Installer.InstallDir.size(), Installer.InstallDir) == 0 &&
-               path.find('\\', Installer.InstallDir.size()) == std::string::npos;
+    bool IsTheFolderThisRunMade(const std::string& folder) const {
+        return madeTheFolder_ && folder == Installer.InstallDir;
     }
 
     // Records a payload in the uninstall log, unless it is there already.
@@ -341,10 +339,10 @@ private:
 
     void InstallEmptyFile(const core::FileEntry& entry) {
         const std::string path = Installer.InstallDir + entry.Nom;
-        if (HasFile(path)) {
+        if (HasFile(Installer.InstallDir, entry.Nom)) {
             Journal.Write("Fichier vide déjà présent, conservé : " + path);
         } else if (win::CreateEmptyFile(path)) {  // a failure here is not reported to the person
-            NotePut(path);
+            NotePut(Installer.InstallDir, entry.Nom);
             Journal.Write("Fichier vide créé : " + path);
         } else {
             Journal.Write("Le fichier vide n'a pas pu être créé : " + path);
